@@ -15,8 +15,17 @@ RekContext::RekContext(db::Session& s, MessageService& m, DebugLog* log)
     , odsNabor(s, QStringLiteral("odsNabor"))
     , odsNaborREK2(s, QStringLiteral("odsNaborREK2"))
     , odsKupon(s, QStringLiteral("odsKupon"))
+    , odsOsnPod(s, QStringLiteral("odsOsnPod"))
+    , odsOSB2(s, QStringLiteral("odsOSB2"))
     , m_log(log)
 {
+    odsOsnPod.setSql(QStringLiteral("select S.*, S.ROWID from REK2_SIF S"));
+    odsOsnPod.setUpdateTable(QStringLiteral("REK2_SIF"));
+    odsOSB2.addSqlLine(QStringLiteral("select O.NZV||O.IME as Nzv,O.NSL, O.DVS from OSB O"));
+    odsOSB2.addSqlLine(QStringLiteral("WHERE O.SfOsb=2"));
+    odsOSB2.declareField({QStringLiteral("NZV"), {}, 0, {}, true, false, db::FieldKind::Text, 120});
+    odsOSB2.declareField({QStringLiteral("NSL"), {}, 0, {}, true, false, db::FieldKind::Text, 40});
+    odsOSB2.declareField({QStringLiteral("DVS"), {}, 0, {}, true, false, db::FieldKind::Text, 10});
     const QDate today = QDate::currentDate();
     datumOd = datumDo = today.addDays(-1);
     pregledOd = today.addDays(-31);
@@ -24,6 +33,12 @@ RekContext::RekContext(db::Session& s, MessageService& m, DebugLog* log)
 }
 
 RekContext::~RekContext() = default;
+
+void RekContext::adoptLog(std::unique_ptr<DebugLog> log)
+{
+    m_ownedLog = std::move(log);
+    m_log = m_ownedLog.get();
+}
 
 void RekContext::debugMessage(const QString& text)
 {

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QSet>
 #include <functional>
+#include <memory>
 
 namespace rek2 {
 
@@ -36,6 +37,12 @@ public:
     db::Dataset odsNaborREK2;  // the period's analytic records
     db::Dataset odsKupon;      // coupon lookup
 
+    // Settings rows: "select S.*, S.ROWID from REK2_SIF S", updated in place on REK2_SIF
+    // (start-up, the parameters tab, and the 'STATUS' texts of the XML generation).
+    db::Dataset odsOsnPod;
+    // Host person 2, the payer's defaults: NZV (surname and first name), NSL, DVS.
+    db::Dataset odsOSB2;
+
     // The summary grid's selection and the "za vse zbirne" check box (XML run).
     QSet<qint64> selectedZbirIds;
     bool xmlZaVseZbirne = false;
@@ -57,9 +64,12 @@ public:
 
     DebugLog* log() const { return m_log; }
     void setLog(DebugLog* log) { m_log = log; }
+    // Makes the context the owner of the log it writes to (start-up's "Log.txt").
+    void adoptLog(std::unique_ptr<DebugLog> log);
 
 private:
     DebugLog* m_log;
+    std::unique_ptr<DebugLog> m_ownedLog;
 };
 
 } // namespace rek2

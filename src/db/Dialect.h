@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <unordered_map>
+
 namespace rek2::db {
 
 enum class Backend { Sqlite, Postgres };
@@ -45,7 +47,8 @@ public:
 
 private:
     Backend m_backend;
-    mutable QHash<QString, TranslatedSql> m_cache;
+    // Node-based: translate() hands out references that later insertions must not move.
+    mutable std::unordered_map<QString, TranslatedSql> m_cache;
 };
 
 } // namespace rek2::db

@@ -1,0 +1,170 @@
+#include "collect/CollectionAction.h"
+
+#include "app/Error.h"
+#include "app/RekContext.h"
+#include "collect/CollectionLists.h"
+#include "collect/CollectionStatements.h"
+#include "collect/SummaryRebuild.h"
+#include "db/Query.h"
+
+namespace rek2 {
+
+namespace {
+
+const QString kPrefix = QStringLiteral("TfRek.bNaborClick: ");
+
+void logSetting(RekContext& ctx, const char* name, bool value)
+{
+    ctx.debugMessage(kPrefix + QString::fromLatin1(name) + (value ? QStringLiteral("=true)") : QStringLiteral("=false)")));
+}
+
+// Runs `work` in a read-write transaction: committed at its end, rolled back on error.
+template <typename Fn>
+void inTransaction(RekContext& ctx, Fn&& work)
+{
+    ctx.session.setTransaction();
+    try {
+        work();
+        ctx.session.commit();
+    } catch (...) {
+        ctx.session.rollback();
+        throw;
+    }
+}
+
+int executeLogged(RekContext& ctx, const QString& sql, const QString& label, bool withPeriod)
+{
+    db::Query q(ctx.session);
+    q.setSql(sql);
+    if (withPeriod) {
+        q.setVariable(QStringLiteral("DATUMOD"), ctx.datumOd);
+        q.setVariable(QStringLiteral("DATUMDO"), ctx.datumDo);
+    }
+    q.execute();
+    const int n = q.rowsProcessed();
+    ctx.debugMessage(kPrefix + label + QString::number(n) + u')');
+    ctx.debugMessage(QStringLiteral("SQL:"));
+    ctx.debugMessage(withPeriod ? q.textWithValues() : sql);
+    return n;
+}
+
+// Points every unlinked event link at its analytic record. One statement for all links;
+// when it fails, the links are tried one by one to tell which event is at fault.
+void linkUpdate(RekContext& ctx, const QString& ids)
+{
+    ctx.session.setTransaction();
+    try {
+        const QString sql = CollectionStatements::linkUpdateAll(ctx.settings, ids);
+        db::Query q(ctx.session);
+        q.setSql(sql);
+        ctx.debugMessage(kPrefix + QStringLiteral("4.SQL:"));
+        ctx.debugMessage(sql);
+        try {
+            q.execute();
+        } catch (const Error&) {
+            ctx.session.rollback();
+            ctx.session.setTransaction();
+            db::Query links(ctx.session);
+            links.setSql(QStringLiteral("SELECT * FROM REK2_DOG WHERE ID_REK2_ANAL = 0 OR ID_REK2_ANAL IS NULL"));
+            links.execute();
+            QVector<QPair<qint64, QString>> todo;
+            while (links.next())
+                todo.push_back({qRound64(links.value(QStringLiteral("ID_DOG")).toDouble()),
+                                links.value(QStringLiteral("DAVCNI_ODTEGLJAJ")).toString()});
+            links.close();
+            for (const auto& [idDog, kind] : todo) {
+                db::Query one(ctx.session);
+                one.setSql(CollectionStatements::linkUpdateOne(ctx.settings, ids, idDog, kind));
+                try {
+                    one.execute();
+                } catch (const Error&) {
+                    ctx.messages.message(QStringLiteral("IdDog = ") + QString::number(idDog));
+                    throw;
+                }
+            }
+            throw;
+        }
+        ctx.debugMessage(kPrefix + QStringLiteral("4. UPDATE REK2_DOG (count=") + QString::number(q.rowsProcessed()) + u')');
+        ctx.session.commit();
+    } catch (...) {
+        ctx.session.rollback();
+        throw;
+    }
+}
+
+} // namespace
+
+void CollectionAction::bNaborClick(RekContext& ctx)
+{
+    const Settings& s = ctx.settings;
+    ctx.debugMessage(kPrefix + QStringLiteral("START"));
+    logSetting(ctx, "FHasBrutoDiv", s.hasBrutoDiv);
+    logSetting(ctx, "FREK_5700_neRez", s.rek5700NeRez);
+    logSetting(ctx, "T2S", s.t2s);
+    ctx.showMsgDlg(true, QStringLiteral("Nabor podatkov...."));
+    try {
+        ctx.odsREK2_Zbir.close();
+        if (ctx.attachSummaryGrid)
+            ctx.attachSummaryGrid(false);
+
+        if (s.hasBrutoDiv && CollectionStatements::safeCodeList(s.sfDogDvcOdt).isEmpty()) {
+            if (ctx.setActivePage)
+                ctx.setActivePage(3);
+            throw Error(QStringLiteral("Vnesite šifre dogodkov za davčni odtegljaj!"));
+        }
+
+        inTransaction(ctx, [&] {
+            executeLogged(ctx, QString::fromUtf8(CollectionStatements::kCleanupAnal),
+                          QStringLiteral("1.1. DELETE FROM REK2_ANAL (count="), false);
+            executeLogged(ctx, QString::fromUtf8(CollectionStatements::kCleanupDog),
+                          QStringLiteral("1.2. DELETE FROM REK2_DOG (count="), false);
+        });
+
+        inTransaction(ctx, [&] {
+            // Two workstations collecting the same period at once would both find the same
+            // payouts unlinked; on a shared server the second waits here for the first.
+            if (ctx.session.backend() == db::Backend::Postgres)
+                ctx.session.execute(QStringLiteral("SELECT pg_advisory_xact_lock(20252) AS L"));
+            executeLogged(ctx, CollectionStatements::prepareSelection(s),
+                          s.hasBrutoDiv ? QStringLiteral("2.1. INSERT INTO REK2_DOG(1) (count=")
+                                        : QStringLiteral("2.1. INSERT INTO REK2_DOG(2) (count="),
+                          true);
+            executeLogged(ctx, CollectionStatements::prepareAnalyticInsert(s),
+                          s.hasBrutoDiv ? QStringLiteral("2.2. INSERT INTO REK2_ANAL(1) (count=")
+                                        : QStringLiteral("2.2. INSERT INTO REK2_ANAL(2) (count="),
+                          true);
+        });
+
+        CollectionLists::reReadPeriod(ctx);
+        ctx.debugMessage(kPrefix + QStringLiteral("3. SELECT FROM REK2_ANAL (count=")
+                         + QString::number(ctx.odsNaborREK2.recordCount()) + u')');
+        ctx.debugMessage(QStringLiteral("SQL:"));
+        ctx.debugMessage(ctx.odsNaborREK2.sql());
+
+        if (ctx.odsNaborREK2.recordCount() > 0) {
+            const QString ids = SummaryRebuild::nafilajZbirni(ctx, ctx.odsNaborREK2);
+            linkUpdate(ctx, ids);
+            if (ctx.attachSummaryGrid)
+                ctx.attachSummaryGrid(true);
+            if (!ids.isEmpty()) {
+                CollectionLists::refreshSummary(ctx, ids);
+                ctx.debugMessage(kPrefix + QStringLiteral("5. SELECT FROM REK2_ZBIR (count=")
+                                 + QString::number(ctx.odsREK2_Zbir.recordCount()) + u')');
+            }
+            CollectionLists::refreshAnalytic(ctx);
+            ctx.debugMessage(kPrefix + QStringLiteral("6. SELECT FROM REK2_DOG (count=")
+                             + QString::number(ctx.odsNabor.recordCount()) + u')');
+            if (ctx.odsREK2_Zbir.active() && ctx.odsREK2_Zbir.recordCount() > 0) {
+                ctx.odsREK2_Zbir.first();
+                CollectionLists::dbgZbirniCellClick(ctx);
+            }
+        }
+    } catch (...) {
+        ctx.showMsgDlg(false, QString());
+        throw;
+    }
+    ctx.showMsgDlg(false, QString());
+    ctx.debugMessage(kPrefix + QStringLiteral("END"));
+}
+
+} // namespace rek2
