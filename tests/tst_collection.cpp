@@ -60,7 +60,7 @@ struct Env {
     }
 };
 
-const QDate kDay(2024, 3, 15);
+const QDate kDay(2020, 3, 16); // the 25 % rate applies
 
 } // namespace
 
