@@ -1,5 +1,6 @@
 #include "HostFixture.h"
 #include "TestDatabases.h"
+#include "app/DebugLog.h"
 #include "app/Error.h"
 #include "app/RekContext.h"
 #include "collect/CollectionAction.h"
@@ -93,7 +94,21 @@ private slots:
         if (!e.open(backend))
             return;
         e.host->addPayout(1, 10, 100, 1, kDay, 100, 50); // gross 200, tax 50 on the day
+        QTemporaryDir dir;
+        e.ctx->adoptLog(std::make_unique<DebugLog>(dir.filePath("Log.txt")));
+        e.ctx->settings.debug = 1;
         e.collect(kDay, kDay);
+        QFile logFile(dir.filePath("Log.txt"));
+        QVERIFY(logFile.open(QIODevice::ReadOnly));
+        const QString log = QString::fromUtf8(logFile.readAll());
+        for (const char* line : {"TfRek.bNaborClick: START", "TfRek.bNaborClick: FHasBrutoDiv=false)",
+                                 "Nabor podatkov.... začetak!", "TfRek.bNaborClick: 1.2. DELETE FROM REK2_DOG (count=0)",
+                                 "TfRek.bNaborClick: 2.1. INSERT INTO REK2_DOG(2) (count=1)",
+                                 "TfRek.bNaborClick: 2.2. INSERT INTO REK2_ANAL(2) (count=1)",
+                                 "TfRek.bNaborClick: 3. SELECT FROM REK2_ANAL (count=1)",
+                                 "TfRek.bNaborClick: 4. UPDATE REK2_DOG (count=1)",
+                                 "TfRek.bNaborClick: 5. SELECT FROM REK2_ZBIR (count=1)", "TfRek.bNaborClick: END"})
+            QVERIFY2(log.contains(QString::fromUtf8(line) + "\r\n"), line);
         QCOMPARE(e.scalar("select count(*) from REK2_DOG"), 1.0);
         QCOMPARE(e.value("select DAVCNI_ODTEGLJAJ from REK2_DOG").toString(), QString("D"));
         QVERIFY(e.scalar("select ID_REK2_ANAL from REK2_DOG") > 0);

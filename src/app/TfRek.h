@@ -65,6 +65,10 @@ private:
     // Runs one user action: errors go to the error box, the status panel never stays up.
     void runAction(const std::function<void()>& action);
     void setActivePage(int index);
+    void refreshNeposlana();
+    void refreshPoslana();
+    // The sent files first, then the unsent ones.
+    void refreshFileLists();
     void setPickerDates(const QDate& od, const QDate& doDate);
     void takeScreenshot(const QString& path);
 
