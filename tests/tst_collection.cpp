@@ -405,6 +405,27 @@ private slots:
         QCOMPARE(e.scalar("select count(*) from REK2_ANAL"), 1.0);
     }
 
+    void refreshingTheAnalyticListRebuildsTheSummaries_data() { testdb::addBackendRows(); }
+    void refreshingTheAnalyticListRebuildsTheSummaries()
+    {
+        QFETCH(QString, backend);
+        Env e;
+        if (!e.open(backend))
+            return;
+        e.host->addPayout(1, 10, 100, 1, kDay, 100, 50);
+        e.collect(kDay, kDay);
+        e.session->execute("UPDATE REK2_ANAL SET BRUTO = 300");
+        e.ctx->odsNabor.refresh();
+        QCOMPARE(e.scalar("select count(*) from REK2_ZBIR"), 1.0);
+        QCOMPARE(e.scalar("select DOH from REK2_ZBIR"), 300.0);
+        QCOMPARE(e.ctx->odsREK2_Zbir.recordCount(), 1);
+        // After a history copy of this run the summaries are left alone.
+        e.ctx->settings.kopirano = true;
+        e.session->execute("UPDATE REK2_ANAL SET BRUTO = 400");
+        e.ctx->odsNabor.refresh();
+        QCOMPARE(e.scalar("select DOH from REK2_ZBIR"), 300.0);
+    }
+
     void setBasedLinkUpdateMatchesTheOneByOneRule_data() { testdb::addBackendRows(); }
     void setBasedLinkUpdateMatchesTheOneByOneRule()
     {

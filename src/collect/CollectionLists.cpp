@@ -2,6 +2,7 @@
 
 #include "app/Formats.h"
 #include "app/RekContext.h"
+#include "collect/SummaryRebuild.h"
 
 #include <QHash>
 #include <memory>
@@ -83,6 +84,8 @@ void bindPeriod(RekContext& ctx, db::Dataset& ds)
 
 void CollectionLists::setup(RekContext& ctx)
 {
+    if (ctx.odsREK2_Zbir.hasDeclaredFields())
+        return;
     db::Dataset& z = ctx.odsREK2_Zbir;
     z.setSql(QStringLiteral(" select Z.*, Z.ROWID FROM REK2_Zbir Z "));
     z.setUpdateTable(QStringLiteral("REK2_ZBIR"));
@@ -155,6 +158,10 @@ void CollectionLists::setup(RekContext& ctx)
                             "WHERE ((DATUM_IZP_DIV>=:DatumOd AND DATUM_IZP_DIV<=:DatumDo AND ((DATUM_PLC_DVK IS NULL OR (DATUM_IZP_DIV=DATUM_PLC_DVK))))\n"
                             "OR (DATUM_PLC_DVK>=:DatumOd AND DATUM_PLC_DVK<=:DatumDo))\n"
                             "ORDER BY DATUM_IZP_DIV, DATUM_PLC_DVK, SFKPN, SFVP, SIF_VRSTE_DOH"));
+
+    // A list refreshed in place (the grid's refresh command) rebuilds the summaries.
+    for (db::Dataset* ds : {&ctx.odsNabor, &ctx.odsNaborREK2})
+        QObject::connect(ds, &db::Dataset::afterRefresh, ds, [&ctx] { SummaryRebuild::odsNaborAfterRefresh(ctx); });
 
     ctx.odsKupon.setSql(QStringLiteral("select S.KRT as SFVP, K.SFKPN, K.STKPN \nfrom kpn K, SFVP S\nWHERE K.SFVP=S.SFVP"));
 }

@@ -439,4 +439,42 @@ void SummaryRebuild::speedButton6Click(RekContext& ctx)
     ctx.messages.processEvents();
 }
 
+void SummaryRebuild::odsNaborAfterRefresh(RekContext& ctx)
+{
+    if (ctx.settings.kopirano)
+        return;
+    db::Dataset& z = ctx.odsREK2_Zbir;
+    if (z.active()) {
+        ctx.session.setTransaction();
+        try {
+            int row = 0;
+            while (row < z.recordCount()) {
+                z.setRecNo(row);
+                if (isCorrection(z.asString(QStringLiteral("CORRECTIONTYPE"))))
+                    ++row;
+                else
+                    z.deleteRow();
+            }
+            ctx.session.commit();
+        } catch (...) {
+            ctx.session.rollback();
+            throw;
+        }
+    }
+    z.close();
+    if (ctx.attachSummaryGrid)
+        ctx.attachSummaryGrid(false);
+    CollectionLists::reReadPeriod(ctx);
+    if (ctx.odsNaborREK2.recordCount() == 0) {
+        ctx.odsNabor.close();
+        return;
+    }
+    const QString ids = nafilajZbirni(ctx, ctx.odsNaborREK2);
+    if (ctx.attachSummaryGrid)
+        ctx.attachSummaryGrid(true);
+    if (!ids.isEmpty())
+        CollectionLists::refreshSummary(ctx, ids);
+    CollectionLists::refreshAnalytic(ctx);
+}
+
 } // namespace rek2

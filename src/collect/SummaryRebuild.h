@@ -23,6 +23,9 @@ public:
     static void speedButton2Click(RekContext& ctx);
     // SpeedButton6Click: deletes the current summary record with its analytic records.
     static void speedButton6Click(RekContext& ctx);
+    // odsNaborAfterRefresh: an analytic list refreshed in place rebuilds the period's
+    // summaries (not after a history copy of this run).
+    static void odsNaborAfterRefresh(RekContext& ctx);
 };
 
 } // namespace rek2

@@ -55,6 +55,7 @@ public:
     void declareField(const FieldDef& def);
     void declareCalculatedField(const FieldDef& def);
     void setCalcFieldsHandler(CalcHandler h) { m_calc = std::move(h); }
+    bool hasDeclaredFields() const { return !m_declared.isEmpty(); }
 
     void open();
     void close();
