@@ -59,7 +59,15 @@ void DatasetModel::connectDataset()
                   << connect(d, &db::Dataset::rowRemoved, this, &DatasetModel::onRowRemoved)
                   << connect(d, &db::Dataset::rowChanged, this, &DatasetModel::onRowChanged)
                   << connect(d, &db::Dataset::currentChanged, this, &DatasetModel::onCurrentChanged)
-                  << connect(d, &QObject::destroyed, this, [this] { setDataset(nullptr); });
+                  << connect(d, &QObject::destroyed, this, [this] {
+                         // The pointer is already cleared; forget the rows the views know of.
+                         if (!m_resetting)
+                             beginResetModel();
+                         m_columns.clear();
+                         m_rows = 0;
+                         m_resetting = false;
+                         endResetModel();
+                     });
 }
 
 void DatasetModel::readShape()
