@@ -439,6 +439,8 @@ private slots:
         e.host->addPayout(2, 10, 100, 1, kDay, 10, 5);             // same person and day
         e.host->addPayout(3, 11, 100, 1, kDay, 10, 5, kDay.addDays(4)); // tax later
         e.host->addPayout(4, 20, 100, 1, kDay, 10, 5);
+        // one person, two payouts of one coupon and day, taxes paid on different later days
+        e.host->addPayout(5, 11, 100, 1, kDay, 10, 5, kDay.addDays(2));
         e.ctx->settings.rek5700NeRez = true;
         e.collect(kDay, kDay.addDays(5));
         auto snapshot = [&] {
@@ -451,7 +453,7 @@ private slots:
             return rows;
         };
         const QStringList setBased = snapshot();
-        QCOMPARE(setBased.size(), 5);
+        QCOMPARE(setBased.size(), 7);
         const QString ids = e.value("select ID_REK2_ZBIR from REK2_ZBIR").toString();
         QStringList allIds;
         db::Query z(*e.session);

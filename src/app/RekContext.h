@@ -42,6 +42,9 @@ public:
     db::Dataset odsOsnPod;
     // Host person 2, the payer's defaults: NZV (surname and first name), NSL, DVS.
     db::Dataset odsOSB2;
+    // History summary records ("select Z.*, Z.ROWID FROM REK2_Zbir_HST Z"): the filed returns
+    // that corrections refer to; created and opened by the XML generation on first need.
+    std::unique_ptr<db::Dataset> odsREK2ZbirEDP;
 
     // The summary grid's selection and the "za vse zbirne" check box (XML run).
     QSet<qint64> selectedZbirIds;

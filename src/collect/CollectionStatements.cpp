@@ -218,6 +218,14 @@ QString identOf(const Settings& s)
 {
     return s.hasBrutoDiv ? QStringLiteral("NULL") : QStringLiteral("NVL(O.DvsTuj, O.DvsZDA)");
 }
+// A 'D' link reports the payment of its own tax event: the record's tax-payment date is
+// that event's date (one payout can have records of several payment days).
+QString taxDateMatch(const Settings& s, const QString& kind, const QString& payout)
+{
+    QString sub = QStringLiteral("(SELECT T.Zpd FROM DOGLNK TL JOIN DOG T ON T.IDDOG = TL.IDDOGDETAIL WHERE TL.IDDOGMASTER = %1 AND TL.SFLNK = 'R'%2)")
+                      .arg(payout, s.hasBrutoDiv ? QStringLiteral(" AND T.SfDog IN (") + safeCodeList(s.sfDogDvcOdt) + u')' : QString());
+    return QStringLiteral(" AND (%1 = 'N' OR A.DATUM_PLC_DVK = %2)").arg(kind, sub);
+}
 QString idsOrNull(const QString& ids)
 {
     return ids.trimmed().isEmpty() ? QStringLiteral("NULL") : ids;
@@ -235,7 +243,8 @@ QString linkUpdateAll(const Settings& s, const QString& ids)
       << QStringLiteral(" WHERE D.IDDOG = REK2_DOG.ID_DOG AND A.ID_REK2_ZBIR IN (") + idsOrNull(ids) + u')'
       << QStringLiteral(" AND A.STATUS = REK2_DOG.STATUS")
       << QStringLiteral(" AND ((REK2_DOG.DAVCNI_ODTEGLJAJ = 'D' AND A.DATUM_PLC_DVK IS NOT NULL) OR (REK2_DOG.DAVCNI_ODTEGLJAJ = 'N' AND A.DATUM_PLC_DVK IS NULL))")
-      << QStringLiteral(" AND ") + linkMatch(s, QStringLiteral("O.DVS"), identOf(s), QStringLiteral("O.IME || ' ' || O.NZV"), QString::fromLatin1(kZniz)) + u')'
+      << QStringLiteral(" AND ") + linkMatch(s, QStringLiteral("O.DVS"), identOf(s), QStringLiteral("O.IME || ' ' || O.NZV"), QString::fromLatin1(kZniz))
+             + taxDateMatch(s, QStringLiteral("REK2_DOG.DAVCNI_ODTEGLJAJ"), QStringLiteral("D.IDDOG")) + u')'
       << QStringLiteral("WHERE REK2_DOG.ID_REK2_ANAL = 0 OR REK2_DOG.ID_REK2_ANAL IS NULL");
     return l.join(u'\n');
 }
@@ -254,7 +263,8 @@ QString linkUpdateOne(const Settings& s, const QString& ids, qint64 idDog, const
       << QStringLiteral(" WHERE A.ID_REK2_ZBIR IN (") + idsOrNull(ids) + QStringLiteral(") AND A.DATUM_IZP_DIV = B.DAN AND A.STATUS = B.STATUS AND A.SFKPN = B.SfKpn")
       << QStringLiteral(" AND B.IdDog = ") + id + QStringLiteral(" AND B.DAVCNI_ODTEGLJAJ = ") + kind
       << QStringLiteral(" AND ((B.DAVCNI_ODTEGLJAJ = 'D' AND A.DATUM_PLC_DVK IS NOT NULL) OR (B.DAVCNI_ODTEGLJAJ = 'N' AND A.DATUM_PLC_DVK IS NULL))")
-      << QStringLiteral(" AND ") + linkMatch(s, QStringLiteral("B.DVS"), QStringLiteral("B.IdentSt"), QStringLiteral("B.OsbNzv"), QStringLiteral("B.ZnizanaStopnja")) + u')'
+      << QStringLiteral(" AND ") + linkMatch(s, QStringLiteral("B.DVS"), QStringLiteral("B.IdentSt"), QStringLiteral("B.OsbNzv"), QStringLiteral("B.ZnizanaStopnja"))
+             + taxDateMatch(s, QStringLiteral("B.DAVCNI_ODTEGLJAJ"), QStringLiteral("B.IdDog")) + u')'
       << QStringLiteral("WHERE (ID_REK2_ANAL = 0 OR ID_REK2_ANAL IS NULL) AND ID_DOG = ") + id + QStringLiteral(" AND DAVCNI_ODTEGLJAJ = ") + kind;
     return l.join(u'\n');
 }
