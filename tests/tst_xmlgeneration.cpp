@@ -174,10 +174,6 @@ struct Env {
 
     void openLists(const QString& ids)
     {
-        // The coupon lookup is read before the summary list: on PostgreSQL, reading it from the
-        // summary list's calculated field while that list is being fetched drops the list's
-        // remaining rows (Dataset::fetch runs the calculation between rows).
-        ctx->odsKupon.open();
         CollectionLists::refreshSummary(*ctx, ids);
         CollectionLists::refreshAnalytic(*ctx);
     }

@@ -178,9 +178,13 @@ void Dataset::fetch()
             r.values[f] = std::move(v);
         }
         m_rows.push_back(std::move(r));
-        if (m_calc)
-            runCalc(m_rows.size() - 1);
     }
+    q.close();
+    // Calculated fields may run queries of their own: only after the result is read, as
+    // a second query on the same connection ends the first one's result on PostgreSQL.
+    if (m_calc)
+        for (int i = 0; i < m_rows.size(); ++i)
+            runCalc(i);
 }
 
 void Dataset::runCalc(int physicalRow)
