@@ -6,6 +6,7 @@
 #include "collect/CollectionStatements.h"
 #include "collect/SummaryRebuild.h"
 #include "db/Query.h"
+#include "db/Transaction.h"
 
 namespace rek2 {
 
@@ -16,20 +17,6 @@ const QString kPrefix = QStringLiteral("TfRek.bNaborClick: ");
 void logSetting(RekContext& ctx, const char* name, bool value)
 {
     ctx.debugMessage(kPrefix + QString::fromLatin1(name) + (value ? QStringLiteral("=true)") : QStringLiteral("=false)")));
-}
-
-// Runs `work` in a read-write transaction: committed at its end, rolled back on error.
-template <typename Fn>
-void inTransaction(RekContext& ctx, Fn&& work)
-{
-    ctx.session.setTransaction();
-    try {
-        work();
-        ctx.session.commit();
-    } catch (...) {
-        ctx.session.rollback();
-        throw;
-    }
 }
 
 int executeLogged(RekContext& ctx, const QString& sql, const QString& label, bool withPeriod)
@@ -113,14 +100,14 @@ void CollectionAction::bNaborClick(RekContext& ctx)
             throw Error(QStringLiteral("Vnesite šifre dogodkov za davčni odtegljaj!"));
         }
 
-        inTransaction(ctx, [&] {
+        db::inTransaction(ctx.session, [&] {
             executeLogged(ctx, QString::fromUtf8(CollectionStatements::kCleanupAnal),
                           QStringLiteral("1.1. DELETE FROM REK2_ANAL (count="), false);
             executeLogged(ctx, QString::fromUtf8(CollectionStatements::kCleanupDog),
                           QStringLiteral("1.2. DELETE FROM REK2_DOG (count="), false);
         });
 
-        inTransaction(ctx, [&] {
+        db::inTransaction(ctx.session, [&] {
             // Two workstations collecting the same period at once would both find the same
             // payouts unlinked; on a shared server the second waits here for the first.
             if (ctx.session.backend() == db::Backend::Postgres)

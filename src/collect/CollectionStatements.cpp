@@ -1,6 +1,7 @@
 #include "collect/CollectionStatements.h"
 
 #include "app/Settings.h"
+#include "db/Transaction.h"
 
 #include <QStringList>
 
@@ -46,9 +47,7 @@ QString personJoin(bool brutoDiv)
 
 QString quoted(const QString& text)
 {
-    QString t = text;
-    t.replace(u'\'', QStringLiteral("''"));
-    return u'\'' + t + u'\'';
+    return db::quoted(text);
 }
 
 QString safeCodeList(const QString& sfDogDvcOdt)

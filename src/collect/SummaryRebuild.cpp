@@ -6,6 +6,7 @@
 #include "collect/CollectionLists.h"
 #include "db/Dataset.h"
 #include "db/Query.h"
+#include "db/Transaction.h"
 
 #include <cmath>
 
@@ -215,6 +216,23 @@ void ensureSummaryListOpen(RekContext& ctx)
     }
 }
 
+// Deletes the summary list's records other than cancellations and corrections ('S', 'X');
+// each delete is committed at once.
+void deleteDerivedSummaries(RekContext& ctx)
+{
+    db::Dataset& z = ctx.odsREK2_Zbir;
+    db::inTransaction(ctx.session, [&] {
+        int row = 0;
+        while (row < z.recordCount()) {
+            z.setRecNo(row);
+            if (isCorrection(z.asString(QStringLiteral("CORRECTIONTYPE"))))
+                ++row;
+            else
+                z.deleteRow();
+        }
+    });
+}
+
 void closeBothLists(RekContext& ctx)
 {
     ctx.odsREK2_Zbir.close();
@@ -235,22 +253,7 @@ QString SummaryRebuild::nafilajZbirni(RekContext& ctx, db::Dataset& input)
 
     db::Dataset& z = ctx.odsREK2_Zbir;
     ensureSummaryListOpen(ctx);
-    ctx.session.setTransaction();
-    try {
-        // Each delete is committed at once; the corrections ('S', 'X') stay.
-        int row = 0;
-        while (row < z.recordCount()) {
-            z.setRecNo(row);
-            if (isCorrection(z.asString(QStringLiteral("CORRECTIONTYPE"))))
-                ++row;
-            else
-                z.deleteRow();
-        }
-        ctx.session.commit();
-    } catch (...) {
-        ctx.session.rollback();
-        throw;
-    }
+    deleteDerivedSummaries(ctx);
 
     input.disableControls();
     try {
@@ -444,23 +447,8 @@ void SummaryRebuild::odsNaborAfterRefresh(RekContext& ctx)
     if (ctx.settings.kopirano)
         return;
     db::Dataset& z = ctx.odsREK2_Zbir;
-    if (z.active()) {
-        ctx.session.setTransaction();
-        try {
-            int row = 0;
-            while (row < z.recordCount()) {
-                z.setRecNo(row);
-                if (isCorrection(z.asString(QStringLiteral("CORRECTIONTYPE"))))
-                    ++row;
-                else
-                    z.deleteRow();
-            }
-            ctx.session.commit();
-        } catch (...) {
-            ctx.session.rollback();
-            throw;
-        }
-    }
+    if (z.active())
+        deleteDerivedSummaries(ctx);
     z.close();
     if (ctx.attachSummaryGrid)
         ctx.attachSummaryGrid(false);

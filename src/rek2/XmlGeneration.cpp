@@ -3,6 +3,7 @@
 #include "app/Error.h"
 #include "app/Formats.h"
 #include "app/RekContext.h"
+#include "db/Transaction.h"
 #include "collect/CollectionLists.h"
 #include "collect/TextHelpers.h"
 #include "db/Query.h"
@@ -29,22 +30,7 @@ QString xmlAmount(const db::Dataset& ds, const char* name) { return fmt::xmlAmou
 QDate dayOf(const db::Dataset& ds, const char* name) { return ds.asDateTime(QString::fromLatin1(name)).date(); }
 int intOf(const db::Dataset& ds, const char* name) { return int(ds.asInteger(QString::fromLatin1(name))); }
 
-// A text value spliced into a statement: in apostrophes, its own apostrophes doubled.
-QString sqlText(const QString& value) { return u'\'' + QString(value).replace(u'\'', QStringLiteral("''")) + u'\''; }
-
-// Runs `work` in a read-write transaction: committed at its end, rolled back on error.
-template <typename Fn>
-void inTransaction(RekContext& ctx, Fn&& work)
-{
-    ctx.session.setTransaction();
-    try {
-        work();
-        ctx.session.commit();
-    } catch (...) {
-        ctx.session.rollback();
-        throw;
-    }
-}
+QString sqlText(const QString& value) { return db::quoted(value); }
 
 // A whole number in decimal, as a tax number is; nullopt for anything else.
 std::optional<int> parseInt(const QString& text)
@@ -439,7 +425,7 @@ QString baseFileName(const db::Dataset& z, qint64 id)
 // one transaction: a correction keeps type "X" (and is worked out again) unless its file is recorded.
 void recordFile(RekContext& ctx, qint64 id, const QString& fileName, const QString& workedOutKind)
 {
-    inTransaction(ctx, [&] {
+    db::inTransaction(ctx.session, [&] {
         if (!workedOutKind.isEmpty()) {
             db::Query q(ctx.session);
             q.setSql(QStringLiteral("UPDATE REK2_Zbir set CORRECTIONTYPE=:Status\nWHERE ID_REK2_ZBIR=:ID_REK2_ZBIR"));
@@ -482,7 +468,7 @@ void moveToHistory(RekContext& ctx, const QString& ids)
         {QStringLiteral(" DELETE FROM REK2_ZBIR WHERE ID_REK2_ZBIR IN (") + ids + QStringLiteral(") "),
          QStringLiteral("Zbrisano zbirno:")},
     };
-    inTransaction(ctx, [&] {
+    db::inTransaction(ctx.session, [&] {
         for (const auto& [sql, label] : statements) {
             ctx.debugMessage(QStringLiteral("SQL:"));
             ctx.debugMessage(sql);
