@@ -123,6 +123,9 @@ QStringList Schema::createStatements(const Session& session, bool host)
       << QStringLiteral("CREATE INDEX REK2_ANAL_ZBIR ON REK2_ANAL (ID_REK2_ZBIR)")
       << QStringLiteral("CREATE INDEX REK2_ANAL_IZP ON REK2_ANAL (DATUM_IZP_DIV, SFKPN)")
       << QStringLiteral("CREATE INDEX REK2_ANAL_PLC ON REK2_ANAL (DATUM_PLC_DVK)")
+      // The link update finds a payout's record by the recipient's tax number (or, without
+      // one, by a null tax number); by day and coupon alone it would scan the whole day.
+      << QStringLiteral("CREATE INDEX REK2_ANAL_DVS ON REK2_ANAL (DVS)")
       << QStringLiteral("CREATE UNIQUE INDEX REK2_ZBIR_PK ON REK2_ZBIR (ID_REK2_ZBIR)")
       << QStringLiteral("CREATE INDEX REK2_ZBIR_HST_ID ON REK2_ZBIR_HST (ID_REK2_ZBIR)")
       << QStringLiteral("CREATE INDEX REK2_ZBIR_HST_EDP ON REK2_ZBIR_HST (DURS_ID_DOK)")
