@@ -79,6 +79,34 @@ void linkUpdate(RekContext& ctx, const QString& ids)
     }
 }
 
+class CollectionLock {
+public:
+    explicit CollectionLock(RekContext& ctx)
+        : m_ctx(ctx)
+        , m_held(ctx.session.backend() == db::Backend::Postgres)
+    {
+        if (m_held)
+            m_ctx.session.execute(QStringLiteral("SELECT pg_advisory_lock(20252) AS L"));
+    }
+    ~CollectionLock()
+    {
+        if (!m_held)
+            return;
+        try {
+            m_ctx.session.rollback();
+            m_ctx.session.execute(QStringLiteral("SELECT pg_advisory_unlock(20252) AS L"));
+        } catch (...) {
+            // A lost connection has released the lock already.
+        }
+    }
+    CollectionLock(const CollectionLock&) = delete;
+    CollectionLock& operator=(const CollectionLock&) = delete;
+
+private:
+    RekContext& m_ctx;
+    bool m_held;
+};
+
 } // namespace
 
 void CollectionAction::bNaborClick(RekContext& ctx)
@@ -107,11 +135,11 @@ void CollectionAction::bNaborClick(RekContext& ctx)
                           QStringLiteral("1.2. DELETE FROM REK2_DOG (count="), false);
         });
 
+        // Two workstations collecting at once would both find the same payouts unlinked.
+        // On a shared server the second waits here until the first has linked its events;
+        // the lock belongs to the connection, so a lost connection releases it.
+        CollectionLock lock(ctx);
         db::inTransaction(ctx.session, [&] {
-            // Two workstations collecting the same period at once would both find the same
-            // payouts unlinked; on a shared server the second waits here for the first.
-            if (ctx.session.backend() == db::Backend::Postgres)
-                ctx.session.execute(QStringLiteral("SELECT pg_advisory_xact_lock(20252) AS L"));
             executeLogged(ctx, CollectionStatements::prepareSelection(s),
                           s.hasBrutoDiv ? QStringLiteral("2.1. INSERT INTO REK2_DOG(1) (count=")
                                         : QStringLiteral("2.1. INSERT INTO REK2_DOG(2) (count="),

@@ -38,6 +38,25 @@ QString taxEventSubquery(bool brutoDiv, const char* expr)
              brutoDiv ? QStringLiteral(" AND T.SfDog IN (%SfDogDvcOdt%)") : QString());
 }
 
+// A group is not inserted again when REK2_ANAL holds a record equal to it in the fifteen
+// columns. Empty values compare equal here: a recipient without a tax number or
+// identification number would otherwise be inserted again by every collection that runs
+// before its event links are pointed at the record (an interrupted or concurrent one).
+QString duplicateTest()
+{
+    const char* const pairs[][2] = {{"DVS", "DVS"}, {"IDENT_ST", "IdentSt"}, {"NAZIV", "OsbNzv"}, {"IME", "OsbIme"},
+                                    {"PRIIMEK", "OsbPriimek"}, {"REZ", "Rezident"}, {"DRZ", "SFDRZBNK"},
+                                    {"UGO_MED_POG", "ugodMedPog"}, {"SIF_SFDOH", "OznDog"}, {"SIF_VRSTE_DOH", "VrsDoh"},
+                                    {"DATUM_IZP_DIV", "Dan"}, {"DATUM_PLC_DVK", "DanDavOdt"}, {"STATUS", "Status"},
+                                    {"SFKPN", "SFKpn"}, {"SFVP", "SFVP"}};
+    QStringList conds;
+    for (const auto& p : pairs)
+        conds << QStringLiteral("(X.%1 = A.%2 OR (X.%1 IS NULL AND A.%2 IS NULL))")
+                     .arg(QString::fromLatin1(p[0]), QString::fromLatin1(p[1]));
+    return QStringLiteral("where NOT EXISTS (SELECT X.ID_REK2_ANAL FROM REK2_ANAL X WHERE ")
+        + conds.join(QStringLiteral("\n AND ")) + u')';
+}
+
 QString personJoin(bool brutoDiv)
 {
     return brutoDiv ? QStringLiteral("P.SFOSB") : QStringLiteral("NVL(D.SfOsbDvk, P.SFOSB)");
@@ -171,9 +190,7 @@ QString analyticInsertTemplate(bool brutoDiv)
       << QStringLiteral("GROUP BY B.DVS, B.IdentSt, B.OsbNzv, B.OsbIme, B.OsbPriimek, B.Rezident, B.SFDRZBNK, B.ugodMedPog, B.OznDog, B.VrsDoh, B.Dan, B.DanDavOdt, B.Status, B.SFKpn, B.SFVP")
              + (brutoDiv ? QString() : QStringLiteral(", B.ZnizanaStopnja, B.SfDrzIzd"))
       << QStringLiteral(") A")
-      << QStringLiteral("where NOT EXISTS (SELECT X.ID_REK2_ANAL FROM REK2_ANAL X WHERE X.DVS = A.DVS AND X.IDENT_ST = A.IdentSt AND X.NAZIV = A.OsbNzv AND X.IME = A.OsbIme AND X.PRIIMEK = A.OsbPriimek")
-      << QStringLiteral(" AND X.REZ = A.Rezident AND X.DRZ = A.SFDRZBNK AND X.UGO_MED_POG = A.ugodMedPog AND X.SIF_SFDOH = A.OznDog AND X.SIF_VRSTE_DOH = A.VrsDoh")
-      << QStringLiteral(" AND X.DATUM_IZP_DIV = A.Dan AND X.DATUM_PLC_DVK = A.DanDavOdt AND X.STATUS = A.Status AND X.SFKPN = A.SFKpn AND X.SFVP = A.SFVP)");
+      << duplicateTest();
     return l.join(u'\n');
 }
 
