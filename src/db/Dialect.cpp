@@ -783,18 +783,75 @@ QString Dialect::sqliteDateText(const QDateTime& dt)
     return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+namespace {
+
+int digits(const QString& s, int from, int count)
+{
+    int n = 0;
+    for (int i = from; i < from + count; ++i) {
+        const char16_t c = s.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        n = n * 10 + (c - u'0');
+    }
+    return n;
+}
+
+// "yyyy-MM-dd HH:mm:ss" as SQLite stores a date; an invalid QDateTime for anything else.
+QDateTime parseSqliteDate(const QString& s)
+{
+    if (s.size() != 19 || s.at(4) != u'-' || s.at(7) != u'-' || s.at(10) != u' ' || s.at(13) != u':'
+        || s.at(16) != u':')
+        return {};
+    const QDate d(digits(s, 0, 4), digits(s, 5, 2), digits(s, 8, 2));
+    const QTime t(digits(s, 11, 2), digits(s, 14, 2), digits(s, 17, 2));
+    if (!d.isValid() || !t.isValid())
+        return {};
+    return QDateTime(d, t);
+}
+
+// A result holds few distinct dates (a payout day, a tax day) in every row; building a
+// local QDateTime costs microseconds, so the last few are kept per thread.
+class RecentDates {
+public:
+    template <typename Key, typename Make>
+    QDateTime get(std::vector<std::pair<Key, QDateTime>>& recent, const Key& key, Make make)
+    {
+        for (const auto& [k, dt] : recent)
+            if (k == key)
+                return dt;
+        QDateTime dt = make();
+        if (recent.size() >= 4)
+            recent.erase(recent.begin());
+        recent.emplace_back(key, dt);
+        return dt;
+    }
+    std::vector<std::pair<QString, QDateTime>> texts;
+    std::vector<std::pair<QDate, QDateTime>> dates;
+};
+
+RecentDates& recentDates()
+{
+    thread_local RecentDates cache;
+    return cache;
+}
+
+} // namespace
+
 QVariant Dialect::normalizeFetched(const QVariant& v)
 {
     if (v.typeId() == QMetaType::QString) {
         const QString s = v.toString();
-        if (s.size() == 19 && s.at(4) == u'-' && s.at(7) == u'-' && s.at(10) == u' ' && s.at(13) == u':'
-            && s.at(16) == u':' && s.at(0).isDigit()) {
-            QDateTime dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (s.size() == 19 && s.at(4) == u'-' && s.at(0).isDigit()) {
+            RecentDates& c = recentDates();
+            const QDateTime dt = c.get(c.texts, s, [&] { return parseSqliteDate(s); });
             if (dt.isValid())
                 return dt;
         }
     } else if (v.typeId() == QMetaType::QDate) {
-        return QDateTime(v.toDate(), QTime(0, 0));
+        RecentDates& c = recentDates();
+        const QDate d = v.toDate();
+        return c.get(c.dates, d, [&] { return QDateTime(d, QTime(0, 0)); });
     }
     return v;
 }
