@@ -343,17 +343,31 @@ private slots:
         QCOMPARE(e.scalar("select STZAP_REZ from REK2_ZBIR"), 1.0);
     }
 
-    void twoTaxEventsFailTheCollectionButKeepTheCleanup_data() { testdb::addBackendRows(); }
+    // Paid on the payout day, the second tax event stops the selection; paid later, the
+    // selection takes both and the analytic insert must not count the payout twice.
+    void twoTaxEventsFailTheCollectionButKeepTheCleanup_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("daysToTax");
+        for (const QString& b : testdb::backends()) {
+            QTest::newRow(qPrintable(b + " same day")) << b << 0;
+            QTest::newRow(qPrintable(b + " paid later")) << b << 3;
+        }
+    }
     void twoTaxEventsFailTheCollectionButKeepTheCleanup()
     {
         QFETCH(QString, backend);
+        QFETCH(int, daysToTax);
         Env e;
         if (!e.open(backend))
             return;
+        const QDate paid = kDay.addDays(daysToTax);
         e.session->execute("INSERT INTO REK2_DOG (ID_REK2_ANAL, ID_DOG, STATUS, DAVCNI_ODTEGLJAJ) VALUES (0, 999, 'O', 'N')");
-        e.host->addPayout(1, 10, 100, 1, kDay, 100, 50);
-        e.host->addTaxEvent(500, 1, kDay, 10);
-        QVERIFY_THROWS_EXCEPTION(Error, e.collect(kDay, kDay));
+        e.host->addPayout(1, 10, 100, 1, kDay, 100, 50, paid);
+        e.host->addTaxEvent(500, 1, paid, 10);
+        QVERIFY_THROWS_EXCEPTION(Error, e.collect(paid, paid));
+        if (daysToTax > 0)
+            QVERIFY(e.messages.shown.contains(QStringLiteral("IdDog = 1")));
         QCOMPARE(e.scalar("select count(*) from REK2_DOG"), 0.0); // orphan gone, nothing collected
         QCOMPARE(e.scalar("select count(*) from REK2_ANAL"), 0.0);
         QVERIFY(!e.messages.panelVisible);

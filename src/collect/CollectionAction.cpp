@@ -79,6 +79,26 @@ void linkUpdate(RekContext& ctx, const QString& ids)
     }
 }
 
+// A payout with two tax events has no one tax to report: the collection stops, as a
+// single-row lookup of its tax event would, and names the payout.
+void requireOneTaxEvent(RekContext& ctx)
+{
+    db::Query q(ctx.session);
+    q.setSql(CollectionStatements::taxEventCheck(ctx.settings));
+    q.execute();
+    QList<qint64> ids;
+    while (q.next())
+        ids << qRound64(q.value(0).toDouble());
+    q.close();
+    ctx.debugMessage(kPrefix + QStringLiteral("2.2. SELECT FROM DOGLNK (count=") + QString::number(ids.size()) + u')');
+    ctx.debugMessage(QStringLiteral("SQL:"));
+    ctx.debugMessage(q.sql());
+    if (ids.isEmpty())
+        return;
+    ctx.messages.message(QStringLiteral("IdDog = ") + QString::number(ids.first()));
+    throw Error(QStringLiteral("ORA-01427: single-row subquery returns more than one row"));
+}
+
 class CollectionLock {
 public:
     explicit CollectionLock(RekContext& ctx)
@@ -144,6 +164,7 @@ void CollectionAction::bNaborClick(RekContext& ctx)
                           s.hasBrutoDiv ? QStringLiteral("2.1. INSERT INTO REK2_DOG(1) (count=")
                                         : QStringLiteral("2.1. INSERT INTO REK2_DOG(2) (count="),
                           true);
+            requireOneTaxEvent(ctx);
             executeLogged(ctx, CollectionStatements::prepareAnalyticInsert(s),
                           s.hasBrutoDiv ? QStringLiteral("2.2. INSERT INTO REK2_ANAL(1) (count=")
                                         : QStringLiteral("2.2. INSERT INTO REK2_ANAL(2) (count="),

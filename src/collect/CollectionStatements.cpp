@@ -123,8 +123,13 @@ QString analyticInsertTemplate(bool brutoDiv)
         "(SELECT S.STOPNJA FROM DVK_STP S WHERE S.SFDRZ = 'S' AND S.TIP = K.SfObr AND S.DAN = "
         "(SELECT MAX(S2.DAN) FROM DVK_STP S2 WHERE S2.SFDRZ = 'S' AND S2.TIP = K.SfObr AND S2.DAN <= D.Dan))");
     const QString expectedKind = QStringLiteral("CASE WHEN D.TaxZpd IS NULL OR D.TaxZpd <> D.Dan THEN 'N' ELSE 'D' END");
-    const QString taxCols = QStringLiteral(", ") + taxEventSubquery(brutoDiv, "ABS(T.Lot / T.TcjVlt)")
-        + QStringLiteral(" AS TaxAmt, ") + taxEventSubquery(brutoDiv, "T.Zpd") + QStringLiteral(" AS TaxZpd");
+    // The tax event is joined once per payout rather than looked up by a scalar subquery at
+    // every use; taxEventCheck, run first, fails where a payout has two.
+    const QString taxCols = QStringLiteral(", TE.TaxAmt, TE.TaxZpd");
+    const QString taxJoin = QStringLiteral(
+        "  LEFT JOIN (SELECT TL.IDDOGMASTER AS TaxOf, ABS(T.Lot / T.TcjVlt) AS TaxAmt, T.Zpd AS TaxZpd"
+        " FROM DOGLNK TL JOIN DOG T ON T.IDDOG = TL.IDDOGDETAIL WHERE TL.SFLNK = 'R'%1) TE ON TE.TaxOf = D.IDDOG\n")
+        .arg(brutoDiv ? QStringLiteral(" AND T.SfDog IN (%SfDogDvcOdt%)") : QString());
 
     auto rowColumns = [&](const QString& davOdt2, const QString& danDavOdt) {
         QStringList c;
@@ -174,14 +179,14 @@ QString analyticInsertTemplate(bool brutoDiv)
       << rowColumns(QStringLiteral("CASE WHEN D.Dan <> D.TaxZpd THEN 0 ELSE D.TaxAmt END"),
                     QStringLiteral("CASE WHEN D.Dan <> D.TaxZpd THEN NULL ELSE D.TaxZpd END"))
       << QStringLiteral(" FROM (SELECT D.*") + taxCols
-      << QStringLiteral("  FROM DOG D WHERE D.DAN >= :DatumOd AND D.Dan <= :DatumDo AND D.SfPDG IN ('=','@')) D")
+      << QStringLiteral("  FROM DOG D\n") + taxJoin + QStringLiteral("  WHERE D.DAN >= :DatumOd AND D.Dan <= :DatumDo AND D.SfPDG IN ('=','@')) D")
       << joins(QStringLiteral("RL.DAVCNI_ODTEGLJAJ = ") + expectedKind)
       << QStringLiteral(" WHERE ") + personFilter
       << QStringLiteral(" AND NOT EXISTS (SELECT RX.ID_DOG FROM REK2_DOG RX WHERE RX.ID_DOG = D.IDDOG AND RX.ID_REK2_ANAL > 0 AND RX.DAVCNI_ODTEGLJAJ = ") + expectedKind + u')'
       << QStringLiteral("UNION ALL")
       << rowColumns(QStringLiteral("D.TaxAmt"), QStringLiteral("D.TaxZpd"))
       << QStringLiteral(" FROM (SELECT D.*") + taxCols
-      << QStringLiteral("  FROM DOG D WHERE D.IDDOG IN (SELECT R1.ID_DOG FROM REK2_DOG R1 WHERE R1.DAVCNI_ODTEGLJAJ = 'D' AND R1.DURS_ID_DOK IS NULL AND R1.XML_FILE IS NULL)")
+      << QStringLiteral("  FROM DOG D\n") + taxJoin + QStringLiteral("  WHERE D.IDDOG IN (SELECT R1.ID_DOG FROM REK2_DOG R1 WHERE R1.DAVCNI_ODTEGLJAJ = 'D' AND R1.DURS_ID_DOK IS NULL AND R1.XML_FILE IS NULL)")
       << QStringLiteral("  AND EXISTS (SELECT DL1.IDDOGMASTER FROM DOGLNK DL1 JOIN DOG D1 ON D1.IDDOG = DL1.IDDOGDETAIL WHERE DL1.IDDOGMASTER = D.IDDOG AND D1.ZPD >= :DatumOd AND D1.ZPD <= :DatumDo AND D1.ZPD <> D.Dan)) D")
       << joins(QStringLiteral("RL.DAVCNI_ODTEGLJAJ = 'D' AND D.Dan <> D.TaxZpd"))
       << QStringLiteral(" WHERE ") + personFilter
@@ -192,6 +197,15 @@ QString analyticInsertTemplate(bool brutoDiv)
       << QStringLiteral(") A")
       << duplicateTest();
     return l.join(u'\n');
+}
+
+QString taxEventCheck(const Settings& s)
+{
+    return QStringLiteral("SELECT TL.IDDOGMASTER AS IDDOG FROM DOGLNK TL JOIN DOG T ON T.IDDOG = TL.IDDOGDETAIL\n"
+                          "WHERE TL.SFLNK = 'R'%1\n"
+                          " AND TL.IDDOGMASTER IN (SELECT RL.ID_DOG FROM REK2_DOG RL WHERE RL.DURS_ID_DOK IS NULL AND RL.XML_FILE IS NULL)\n"
+                          "GROUP BY TL.IDDOGMASTER HAVING COUNT(*) > 1")
+        .arg(s.hasBrutoDiv ? QStringLiteral(" AND T.SfDog IN (") + safeCodeList(s.sfDogDvcOdt) + u')' : QString());
 }
 
 QString prepareSelection(const Settings& s)

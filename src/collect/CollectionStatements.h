@@ -16,6 +16,9 @@ QString selectionTemplate(bool brutoDiv);      // qREK2_DOG / qREK2_DOG_BrezBrut
 QString analyticInsertTemplate(bool brutoDiv); // qNabor / qNabor_BrezBrutoDiv
 QString prepareSelection(const Settings& s);
 QString prepareAnalyticInsert(const Settings& s);
+// The payouts of pending event links that have more than one tax event: the analytic insert
+// takes each payout's tax event by a join and would count such a payout twice.
+QString taxEventCheck(const Settings& s);
 
 // The link update for every unlinked event link at once, and for one link (ID_DOG and
 // DAVCNI_ODTEGLJAJ), both restricted to the summary records of `ids`.
