@@ -1,6 +1,7 @@
 #include "app/Formats.h"
 
-#include <QRegularExpression>
+#include <cstring>
+#include <string>
 #include <cmath>
 #include <cstdio>
 
@@ -57,36 +58,30 @@ QString yymmdd(const QDate& d)
 namespace {
 // Rounds |value| to `decimals` places, halves away from zero, on the value's shortest
 // decimal form (so 2.675 rounds to 2.68, as a person reading the number expects).
-QString roundedDigits(double value, int decimals)
+// Integer digits followed by `decimals` fraction digits of |value|, rounded half up on the
+// shortest 15-digit decimal form (the form the database shows), not on the binary double.
+std::string roundedDigits(double value, int decimals)
 {
-    char buf[64];
+    char buf[352];
     std::snprintf(buf, sizeof buf, "%.15g", std::fabs(value));
-    // Work on the decimal string: split integer and fraction.
-    QString s = QString::fromLatin1(buf);
-    if (s.contains(u'e') || s.contains(u'E')) {
+    if (std::strchr(buf, 'e') || std::strchr(buf, 'E'))
         std::snprintf(buf, sizeof buf, "%.*f", decimals + 3, std::fabs(value));
-        s = QString::fromLatin1(buf);
-    }
-    QString intPart = s.section(u'.', 0, 0);
-    QString frac = s.contains(u'.') ? s.section(u'.', 1) : QString();
-    const bool roundUp = frac.size() > decimals && frac.at(decimals) >= u'5';
-    frac = frac.left(decimals).leftJustified(decimals, u'0');
-    QString digits = intPart + frac;
+    const char* dot = std::strchr(buf, '.');
+    const std::string intPart = dot ? std::string(static_cast<const char*>(buf), dot) : std::string(buf);
+    const std::string frac = dot ? std::string(dot + 1) : std::string();
+    const bool roundUp = int(frac.size()) > decimals && frac[decimals] >= '5';
+    std::string digits = intPart + frac.substr(0, decimals);
+    digits.append(std::size_t(decimals) + intPart.size() - digits.size(), '0');
     if (roundUp) {
-        int i = digits.size() - 1;
-        while (i >= 0) {
-            if (digits[i] == u'9') {
-                digits[i] = u'0';
-                --i;
-            } else {
-                digits[i] = QChar(digits[i].unicode() + 1);
-                break;
-            }
-        }
+        int i = int(digits.size()) - 1;
+        for (; i >= 0 && digits[i] == '9'; --i)
+            digits[i] = '0';
         if (i < 0)
-            digits.prepend(u'1');
+            digits.insert(digits.begin(), '1');
+        else
+            ++digits[i];
     }
-    return digits; // integer digits followed by `decimals` fraction digits
+    return digits;
 }
 } // namespace
 
@@ -94,32 +89,36 @@ QString number(double value, const QString& pattern, QChar decimalSep, QChar tho
 {
     if (std::isnan(value))
         return {};
-    int decimals = 0;
-    bool grouping = pattern.contains(u',');
-    const int dot = pattern.indexOf(u'.');
     if (pattern.isEmpty()) {
         QString s = QString::number(value, 'g', 15);
         return s.replace(u'.', decimalSep);
     }
-    if (dot >= 0)
-        decimals = pattern.size() - dot - 1;
-    const QString digits = roundedDigits(value, decimals);
-    QString intPart = digits.left(digits.size() - decimals);
-    const QString frac = digits.right(decimals);
-    while (intPart.size() > 1 && intPart.at(0) == u'0')
-        intPart.remove(0, 1);
-    if (intPart.isEmpty())
-        intPart = QStringLiteral("0");
-    if (grouping) {
-        for (int i = intPart.size() - 3; i > 0; i -= 3)
-            intPart.insert(i, thousandsSep);
-    }
-    QString out = intPart;
-    if (decimals > 0)
-        out += decimalSep + frac;
-    const bool isZero = !digits.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    const bool grouping = pattern.contains(u',');
+    const int dot = pattern.indexOf(u'.');
+    const int decimals = dot >= 0 ? int(pattern.size()) - dot - 1 : 0;
+    const std::string digits = roundedDigits(value, decimals);
+    const std::size_t intLen = digits.size() - std::size_t(decimals);
+    std::size_t first = 0;
+    while (first + 1 < intLen && digits[first] == '0')
+        ++first;
+    const bool isZero = digits.find_first_not_of('0') == std::string::npos;
+
+    QString out;
+    out.reserve(int(digits.size() + digits.size() / 3 + 3));
     if (value < 0 && !isZero)
-        out.prepend(u'-');
+        out += u'-';
+    if (intLen == 0)
+        out += u'0';
+    for (std::size_t i = first; i < intLen; ++i) {
+        if (grouping && i > first && (intLen - i) % 3 == 0)
+            out += thousandsSep;
+        out += QLatin1Char(digits[i]);
+    }
+    if (decimals > 0) {
+        out += decimalSep;
+        for (std::size_t i = intLen; i < digits.size(); ++i)
+            out += QLatin1Char(digits[i]);
+    }
     return out;
 }
 
