@@ -149,11 +149,17 @@ private slots:
             << "insert into T (A) select X from (select X from U) Q where X in (select Y from V) and exists (select 1 from W)"
             << "insert into T (A) select X from (select X from U) Q where X in (select Y from V) and exists (select 1 from W)";
         QTest::newRow("scalar subquery with alias")
+            << sq << "select A, (select B M from U where U.K = T.K) as MB from T"
+            << "select A, (select rek2_single_row(MIN(B), COUNT(*)) M from U where U.K = T.K) as MB from T";
+        QTest::newRow("aggregate subquery has one row")
             << sq << "select A, (select max(B) M from U where U.K = T.K) as MB from T"
-            << "select A, (select rek2_single_row(max(B), COUNT(*) OVER ()) M from U where U.K = T.K LIMIT 1) as MB from T";
+            << "select A, (select max(B) M from U where U.K = T.K) as MB from T";
+        QTest::newRow("grouped subquery counted by a window")
+            << sq << "select A, (select max(B) from U where U.K = T.K group by U.C) as MB from T"
+            << "select A, (select rek2_single_row(max(B), COUNT(*) OVER ()) from U where U.K = T.K group by U.C LIMIT 1) as MB from T";
         QTest::newRow("scalar subquery in SET")
             << sq << "update T set A = (select B from U where U.K = T.K)"
-            << "update T set A = (select rek2_single_row(B, COUNT(*) OVER ()) from U where U.K = T.K LIMIT 1)";
+            << "update T set A = (select rek2_single_row(MIN(B), COUNT(*)) from U where U.K = T.K)";
         QTest::newRow("scalar subquery as function argument")
             << sq << "select nvl((select distinct B from U), 0) from T"
             << "select COALESCE((WITH rek2_sq(rek2_v) AS (select distinct B from U) SELECT rek2_single_row(rek2_v, "

@@ -704,6 +704,13 @@ private:
             return;
         }
         const qsizetype end = itemEnd(q, 1, {QLatin1StringView("FROM")});
+        // An aggregate without GROUP BY yields one row whatever it reads.
+        bool grouped = false;
+        for (const Node& nd : q)
+            grouped = grouped || nd.isWord(QLatin1StringView("GROUP")) || nd.isWord(QLatin1StringView("LIMIT"))
+                || nd.isWord(QLatin1StringView("ROWNUM"));
+        if (!grouped && hasAggregate(q, 1, end))
+            return;
         qsizetype exprEnd = end;
         if (end - 1 >= 2 && q[end - 2].isWord(QLatin1StringView("AS"))) {
             exprEnd = end - 2;
@@ -715,11 +722,41 @@ private:
         List expr(std::make_move_iterator(q.begin() + 1), std::make_move_iterator(q.begin() + exprEnd));
         const QString pre = expr.front().pre;
         expr.front().pre.clear();
-        expr.push_back(raw(QStringLiteral(", COUNT(*) OVER ()")));
+        if (grouped) {
+            expr.push_back(raw(QStringLiteral(", COUNT(*) OVER ()")));
+            q.erase(q.begin() + 2, q.begin() + exprEnd);
+            q[1] = word(QStringLiteral("rek2_single_row"), pre);
+            q.insert(q.begin() + 2, group(std::move(expr)));
+            q.push_back(raw(QStringLiteral(" LIMIT 1")));
+            return;
+        }
+        // Counted by an aggregate rather than a window: no row buffer per evaluation, which
+        // matters for a subquery evaluated once per row of a large list. MIN of one row is
+        // that row's value; no rows give NULL as the subquery would.
+        List wrapped;
+        wrapped.push_back(word(QStringLiteral("MIN")));
+        wrapped.push_back(group(std::move(expr)));
+        wrapped.push_back(raw(QStringLiteral(", COUNT(*)")));
         q.erase(q.begin() + 2, q.begin() + exprEnd);
         q[1] = word(QStringLiteral("rek2_single_row"), pre);
-        q.insert(q.begin() + 2, group(std::move(expr)));
-        q.push_back(raw(QStringLiteral(" LIMIT 1")));
+        q.insert(q.begin() + 2, group(std::move(wrapped)));
+    }
+
+    // Whether q[from, to) calls an aggregate function (not as a window) at its own level.
+    static bool hasAggregate(const List& q, qsizetype from, qsizetype to)
+    {
+        static const QLatin1StringView kAggregates[] = {QLatin1StringView("MAX"), QLatin1StringView("MIN"),
+                                                        QLatin1StringView("COUNT"), QLatin1StringView("SUM"),
+                                                        QLatin1StringView("AVG")};
+        for (qsizetype i = from; i + 1 < to; ++i) {
+            if (q[i + 1].kind != Kind::Group)
+                continue;
+            const bool window = i + 2 < qsizetype(q.size()) && q[i + 2].isWord(QLatin1StringView("OVER"));
+            for (QLatin1StringView a : kAggregates)
+                if (q[i].isWord(a) && !window)
+                    return true;
+        }
+        return false;
     }
 };
 
