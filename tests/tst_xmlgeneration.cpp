@@ -613,6 +613,70 @@ private slots:
         QVERIFY(log.contains("WHERE ID_REK2_ZBIR IN (1, 2) "));
     }
 
+    // Returns whose records interleave in the analytic list, with records that the list leaves
+    // out or takes in by their event links: each file gets exactly its own listed records, in the
+    // list's order, whether an earlier return of the run has been recorded or not.
+    void eachReturnGetsItsListedRecords_data() { testdb::addBackendRows(); }
+    void eachReturnGetsItsListedRecords()
+    {
+        QFETCH(QString, backend);
+        Env e;
+        if (!e.open(backend))
+            return;
+        const QDate payout(2009, 6, 15);
+        const QDate dayBefore = payout.addDays(-1);
+        e.ctx->datumOd = e.ctx->datumDo = payout;
+        for (qint64 id : {1, 2, 3})
+            e.addSummary(Env::summary(id, payout));
+        // (record, summary, tax number, payout day, tax-payment day); a payout of the day before
+        // whose tax is paid in the period sorts first.
+        struct Rec {
+            qint64 id, zbir;
+            const char* dvs;
+            QDate izp, plc;
+        };
+        for (const Rec& r : {Rec{12, 1, "10000012", payout, {}}, Rec{21, 2, "20000021", payout, {}},
+                             Rec{11, 1, "10000011", dayBefore, payout}, Rec{22, 2, "20000022", dayBefore, payout},
+                             Rec{23, 2, "20000023", payout, {}}, Rec{24, 2, "20000024", payout, {}}}) {
+            QVariantHash a = Env::analytic(r.id, r.zbir, r.izp);
+            a["DVS"] = r.dvs;
+            a["DATUM_PLC_DVK"] = r.plc.isValid() ? QVariant(r.plc) : QVariant();
+            e.insert("REK2_ANAL", a);
+        }
+        const auto link = [&](qint64 anal, int dog, const QVariant& file) {
+            e.insert("REK2_DOG", {{"ID_REK2_ANAL", anal}, {"ID_DOG", dog}, {"STATUS", "O"}, {"DAVCNI_ODTEGLJAJ", "D"},
+                                  {"XML_FILE", file}});
+        };
+        link(11, 1011, QVariant());
+        link(12, 1012, QVariant());
+        link(21, 1021, "REK2_STARA.xml"); // one link already in a file, one not: listed
+        link(21, 1121, QVariant());
+        link(23, 1023, "REK2_STARA.xml"); // every link in a file: not listed
+        // 22 and 24 have no event link: listed
+        e.openLists("1, 2, 3");
+
+        const QStringList files = e.run({}, true);
+        QCOMPARE(files, (QStringList{"REK2_AB-G_12_O_1_1901_090615.xml", "REK2_AB-G_12_O_2_1901_090615.xml",
+                                     "REK2_AB-G_12_O_3_1901_090615.xml"}));
+        const auto taxNumbers = [&](const QString& file) {
+            const QList<Element> els = parse(e.file(file));
+            QStringList out;
+            for (int i = 0; indexOf(els, kItem, i) >= 0; ++i)
+                out << textOf(els, kItem + "/A001", i);
+            return out;
+        };
+        QCOMPARE(taxNumbers(files[0]), (QStringList{"10000011", "10000012"}));
+        const QStringList second = taxNumbers(files[1]);
+        QCOMPARE(second.first(), QString("20000022"));
+        QCOMPARE(QSet<QString>(second.begin() + 1, second.end()), (QSet<QString>{"20000021", "20000024"}));
+        QCOMPARE(second.size(), 3);
+        QCOMPARE(taxNumbers(files[2]), QStringList());
+        // Every link of the return takes the file name, also that of the record the list left out.
+        QCOMPARE(e.count("select count(*) from REK2_DOG where XML_FILE = '" + files[1] + "'"), 3);
+        QCOMPARE(e.count("select count(*) from REK2_DOG where XML_FILE = 'REK2_STARA.xml'"), 0);
+        QCOMPARE(e.count("select count(*) from REK2_ANAL_HST"), 6);
+    }
+
     // An invalid tax number ends the run: what was written stays, nothing reaches history.
     void invalidTaxNumberEndsTheRun_data() { testdb::addBackendRows(); }
     void invalidTaxNumberEndsTheRun()
@@ -649,6 +713,11 @@ private slots:
         QCOMPARE(e.count("select count(*) from REK2_ANAL_HST"), 0);
         QCOMPARE(e.count("select count(*) from REK2_ZBIR"), 2);
         QVERIFY(e.pages.isEmpty());
+        // The list shows what is not yet in a file and stands on the record that failed.
+        db::Dataset& a = e.ctx->odsNabor;
+        QVERIFY(a.active());
+        QCOMPARE(a.recordCount(), 1);
+        QCOMPARE(a.asInteger("ID_REK2_ANAL"), 21);
     }
 
     // A file name with an apostrophe (from the security's name) is recorded as it is.

@@ -354,6 +354,10 @@ void Dataset::setFilter(FilterFn f)
 
 int Dataset::fieldIndex(const QString& name) const
 {
+    // Names are kept in upper case and mostly asked for so: found as given, no copy is made.
+    const auto it = m_index.constFind(name);
+    if (it != m_index.cend())
+        return *it;
     return m_index.value(name.toUpper(), -1);
 }
 

@@ -148,10 +148,79 @@ private:
     bool m_reread = false;
 };
 
+// The analytic list of one run. It is read at the first return that needs it, and each summary
+// id gets the row numbers of its records in the list's order. A re-read at every return would
+// only leave out the records of returns whose files were recorded meanwhile (all their event
+// links then carry a file name), never those of a return still to come, so every return sees
+// the records, in the order, that a re-read would give it; the list is read once instead of
+// once a return, and no return walks the records of the others.
+class AnalyticList {
+public:
+    explicit AnalyticList(RekContext& ctx) : m_ctx(ctx) {}
+
+    // Row numbers of the summary's records, in the list's order; empty when it has none.
+    const QVector<int>& rowsOf(qint64 zbirId)
+    {
+        if (!m_read)
+            read();
+        const auto it = m_rows.constFind(zbirId);
+        return it == m_rows.cend() ? m_none : *it;
+    }
+
+    // The records of this return are about to be written: the list stands on each in turn
+    // (a failure leaves it on the record that failed).
+    void setCurrent(int row) { m_ctx.odsNabor.setRecNo(row); }
+    // A return's records are done: the list stands after its last row.
+    void passed() { m_ctx.odsNabor.last(); }
+
+    // A return's file is recorded: its records have left the list as the database has it.
+    void fileRecorded() { m_recordedSinceRead = true; }
+
+    // After a failed run the list shows the records not yet in a file, as a re-read does,
+    // on the record that failed or after the last row.
+    void settleAfterFailure() noexcept
+    {
+        db::Dataset& a = m_ctx.odsNabor;
+        if (!m_recordedSinceRead || !a.active())
+            return;
+        try {
+            const QVariant failed = a.eof() ? QVariant() : a.value(QStringLiteral("ID_REK2_ANAL"));
+            CollectionLists::refreshAnalytic(m_ctx);
+            if (failed.isNull() || !a.locate(QStringLiteral("ID_REK2_ANAL"), failed))
+                a.last();
+        } catch (...) {
+            // The run's own error is the one to report.
+        }
+    }
+
+private:
+    void read()
+    {
+        // Every analytic record of the period not yet in a file.
+        CollectionLists::refreshAnalytic(m_ctx);
+        m_read = true;
+        db::Dataset& a = m_ctx.odsNabor;
+        const int idField = a.fieldIndex(QStringLiteral("ID_REK2_ZBIR"));
+        for (int row = 0; row < a.recordCount(); ++row) {
+            const QVariant id = a.valueAt(row, idField);
+            m_rows[id.isNull() ? 0 : qRound64(id.toDouble())].append(row);
+        }
+    }
+
+    RekContext& m_ctx;
+    QHash<qint64, QVector<int>> m_rows;
+    const QVector<int> m_none;
+    bool m_read = false;
+    bool m_recordedSinceRead = false;
+};
+
 // Fills one REK-2 document from the current summary record, the settings and the analytic list.
 class ReturnDocument {
 public:
-    ReturnDocument(RekContext& ctx, const db::Dataset& z, qint64 id) : m_ctx(ctx), m_z(z), m_id(id) {}
+    ReturnDocument(RekContext& ctx, const db::Dataset& z, qint64 id, AnalyticList& analytic)
+        : m_ctx(ctx), m_z(z), m_id(id), m_analytic(analytic)
+    {
+    }
 
     void build(const QString& code)
     {
@@ -254,14 +323,11 @@ private:
 
     void buildAnalytic(const TXMLREK& rek)
     {
-        // Every analytic record of the period not yet in a file; this return's are picked out.
-        CollectionLists::refreshAnalytic(m_ctx);
-        db::Dataset& a = m_ctx.odsNabor;
-        a.first();
-        while (!a.eof() && a.recNo() >= 0 && a.asInteger(QStringLiteral("ID_REK2_ZBIR")) != m_id)
-            a.next();
-        if (a.eof() || a.recNo() < 0)
+        const QVector<int>& rows = m_analytic.rowsOf(m_id);
+        if (rows.isEmpty()) {
+            m_analytic.passed();
             return;
+        }
 
         const db::Dataset& z = m_z;
         m_ctx.debugMessage(QStringLiteral("Analitika za Zbirni ") + QString::number(m_id) + u' '
@@ -272,10 +338,12 @@ private:
         data.setAttribute(QStringLiteral("xmlns"), ns::podoCommon());
         data.setAttribute(QStringLiteral("xmlns:edp"), ns::edpCommon());
         data.setAttribute(QStringLiteral("xmlns:podo"), ns::podoCommon());
-        for (; !a.eof(); a.next()) {
-            if (a.asInteger(QStringLiteral("ID_REK2_ZBIR")) == m_id)
-                buildItem(data.Add(), a);
+        const db::Dataset& a = m_ctx.odsNabor;
+        for (const int row : rows) {
+            m_analytic.setCurrent(row);
+            buildItem(data.Add(), a);
         }
+        m_analytic.passed();
     }
 
     void buildItem(const TXMLAnalyticalDataItem& item, const db::Dataset& a)
@@ -321,6 +389,7 @@ private:
     RekContext& m_ctx;
     const db::Dataset& m_z;
     qint64 m_id;
+    AnalyticList& m_analytic;
     RekXmlDocument m_doc;
     int m_items = 0;
 };
@@ -357,13 +426,8 @@ private:
         QFile in(m_tml);
         if (!in.open(QIODevice::ReadOnly))
             throw Error(QStringLiteral("Datoteke %1 ni mogoče brati.").arg(m_tml));
-        QList<QByteArray> lines = in.readAll().split('\n');
+        const QByteArray text = in.readAll();
         in.close();
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        for (QByteArray& line : lines)
-            if (line.endsWith('\r'))
-                line.chop(1);
 
         const QByteArray rek2 = ns::rek2().toUtf8();
         const QByteArray ner = ns::ner().toUtf8();
@@ -372,35 +436,49 @@ private:
             "<taxpayer xmlns=\"" + rek2 + "\" xmlns:ner=\"" + ner + "\" xmlns:ds_odip=\"" + odip + "\">";
         const QByteArray taxpayerFiled = "<taxpayer xmlns:ner=\"" + ner + "\" xmlns:ds_odip=\"" + odip + "\">";
         const QByteArray itemFiled = "<AnalyticalDataItem xmlns=\"" + ns::podoCommon().toUtf8() + "\">";
+        const QByteArrayView itemTag("<AnalyticalDataItem");
 
-        QSaveFile out(m_xml);
-        if (!out.open(QIODevice::WriteOnly))
-            throw Error(QStringLiteral("Datoteke %1 ni mogoče zapisati.").arg(m_xml));
+        // Lines are views into the text: a return of 100,000 items has two million of them.
+        QList<QByteArrayView> lines;
+        lines.reserve(text.count('\n') + 1);
+        for (qsizetype from = 0;;) {
+            const qsizetype nl = text.indexOf('\n', from);
+            lines.append(QByteArrayView(text).sliced(from, (nl < 0 ? text.size() : nl) - from));
+            if (nl < 0)
+                break;
+            from = nl + 1;
+        }
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+
+        QByteArray result;
+        result.reserve(text.size() + lines.size() + 64);
         int taxpayers = 0;
         int itemTags = 0;
         for (qsizetype i = 0; i < lines.size(); ++i) {
-            QByteArray line = lines[i];
+            QByteArrayView line = lines[i];
+            if (line.endsWith('\r'))
+                line.chop(1);
             // The last line, the closing tag of the envelope, is copied as it is.
             if (i + 1 < lines.size()) {
                 if (line.trimmed() == taxpayerAsWritten) {
                     line = taxpayerFiled;
                     ++taxpayers;
                 }
-                if (line.trimmed().left(19) == "<AnalyticalDataItem") {
+                if (line.trimmed().first(qMin<qsizetype>(19, line.trimmed().size())) == itemTag) {
                     line = itemFiled;
                     ++itemTags;
                 }
             }
-            out.write(line);
-            out.write("\r\n");
+            result.append(line);
+            result.append("\r\n", 2);
         }
         // A start tag the DOM layer wrote otherwise than expected would leave the taxpayer or the
         // items in the wrong namespace: such a file is not written.
-        if (taxpayers != 1 || itemTags != items) {
-            out.cancelWriting();
+        if (taxpayers != 1 || itemTags != items)
             throw Error(QStringLiteral("Datoteke %1 ni mogoče pripraviti: nepričakovana oblika dokumenta.").arg(m_xml));
-        }
-        if (!out.commit())
+        QSaveFile out(m_xml);
+        if (!out.open(QIODevice::WriteOnly) || out.write(result) != result.size() || !out.commit())
             throw Error(QStringLiteral("Datoteke %1 ni mogoče zapisati.").arg(m_xml));
     }
 
@@ -489,6 +567,7 @@ QStringList XmlGeneration::bXMLClick(RekContext& ctx)
 
     ctx.showMsgDlg(true, QStringLiteral("Generiranje XML-ja....."));
     QStringList written;
+    AnalyticList analytic(ctx);
     try {
         FrozenControls frozen(z, a);
         CorrectionKind correctionKind(ctx);
@@ -525,13 +604,14 @@ QStringList XmlGeneration::bXMLClick(RekContext& ctx)
                 }
 
                 processed << QString::number(id);
-                ReturnDocument doc(ctx, z, id);
+                ReturnDocument doc(ctx, z, id, analytic);
                 doc.build(code);
                 ReturnFile file(ctx, ctx.settings.xmlPath, baseFileName(z, id));
                 file.write(doc);
                 const QString fileName = baseFileName(z, id) + QStringLiteral(".xml");
                 try {
                     recordFile(ctx, id, fileName, workedOutKind);
+                    analytic.fileRecorded();
                 } catch (...) {
                     // The file stands for links that carry its name; without them it is withdrawn.
                     QFile::remove(file.xmlPath());
@@ -554,6 +634,7 @@ QStringList XmlGeneration::bXMLClick(RekContext& ctx)
                 ctx.setActivePage(1);
         }
     } catch (...) {
+        analytic.settleAfterFailure();
         ctx.showMsgDlg(false, QString());
         throw;
     }
