@@ -1,10 +1,13 @@
 // rek2bench: how the daily run scales. For each backend and size N it fills one payout day
 // with N payouts (rek2::db::LoadGenerator), then times the collection of that day
 // ("Prenos iz DOG"), the summary rebuild ("?") and the XML generation of every return with
-// the history copy, and records the process's peak memory. Beside each phase it times a
-// floor on the same machine: N rows of REK2_ANAL's shape written by one bulk insert in
-// one transaction, and one XML file of N AnalyticalDataItem elements written by a
-// streaming writer.
+// the history copy, and records the process's peak memory. After the collection it opens
+// the analytic list in the window's grid (toolkit::DatasetGrid, offscreen platform, a
+// window-sized view), scrolls it from top to bottom and re-opens the list under it, as
+// the user sees these; the worst scroll step is what shows as a stall. Beside each phase
+// it times a floor on the same machine: N rows of REK2_ANAL's shape written by one bulk
+// insert in one transaction, and one XML file of N AnalyticalDataItem elements written by
+// a streaming writer.
 //
 // Every (backend, N) runs in a child process of its own so that the peak memory belongs
 // to that run alone. Usage:
@@ -25,7 +28,9 @@
 #include "db/Schema.h"
 #include "db/Session.h"
 #include "rek2/XmlGeneration.h"
+#include "toolkit/grid/DatasetGrid.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -33,6 +38,7 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -45,6 +51,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <thread>
 #include <unistd.h>
@@ -281,6 +288,105 @@ double scalar(db::Session& s, const QString& sql)
     return v;
 }
 
+// ---------------------------------------------------------------------------------------
+// The analytic list in the window's grid.
+
+// Counts the paints of the grid's viewport, so that a step that painted nothing is not
+// taken for a fast one.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+double msSince(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
+QString ms(double v) { return QString::number(v, 'f', 1); }
+
+// The grid of the "Nabor" page over ctx.odsNabor, 1200 x 700 pixels, shown. Times the
+// first paint after attaching the list, 200 scroll steps from the first row to the last
+// (each painted before the next), and closing and opening the list under the grid
+// (the user refreshing it), with the same re-open detached beside it.
+void gridPhase(RekContext& ctx, QMap<QString, QString>& r)
+{
+    constexpr int kSteps = 200;
+    // The collection ends showing the first summary's records; the day's whole list is
+    // what a large day puts in front of the user.
+    CollectionLists::refreshAnalytic(ctx);
+    const int rows = ctx.odsNabor.recordCount();
+    r[QStringLiteral("grid_rows")] = QString::number(rows);
+
+    toolkit::DatasetGrid grid;
+    PaintCounter counter;
+    grid.viewport()->installEventFilter(&counter);
+    grid.resize(1200, 700);
+    grid.show();
+    QApplication::processEvents();
+    // Posted layouts first (the view lays itself out from the event loop), then a paint
+    // done now, not scheduled.
+    auto paint = [&grid] {
+        QApplication::processEvents();
+        grid.repaint();
+    };
+
+    QElapsedTimer t;
+    counter.paints = 0;
+    t.start();
+    grid.setDataset(&ctx.odsNabor);
+    paint();
+    r[QStringLiteral("grid_open_ms")] = ms(msSince(t));
+    if (counter.paints == 0)
+        throw Error(QStringLiteral("grid: the first paint did not happen"));
+    const int shown = grid.rowAt(grid.viewport()->height() - 1) - grid.rowAt(0) + 1;
+
+    QScrollBar* bar = grid.verticalScrollBar();
+    const qint64 top = bar->minimum();
+    const qint64 span = bar->maximum() - top;
+    double worst = 0, total = 0;
+    counter.paints = 0;
+    for (int i = 1; i <= kSteps; ++i) {
+        t.restart();
+        bar->setValue(int(top + span * i / kSteps));
+        paint();
+        const double step = msSince(t);
+        worst = qMax(worst, step);
+        total += step;
+    }
+    if (span > 0 && counter.paints < kSteps)
+        throw Error(QStringLiteral("grid: %1 paints for %2 scroll steps").arg(counter.paints).arg(kSteps));
+    if (rows > 0 && grid.rowAt(grid.viewport()->height() - 1) != rows - 1
+        && grid.rowAt(grid.viewport()->height() - 1) != -1)
+        throw Error(QStringLiteral("grid: the last row is not in view after scrolling"));
+    r[QStringLiteral("grid_scroll_max_ms")] = ms(worst);
+    r[QStringLiteral("grid_scroll_ms")] = ms(total);
+
+    t.restart();
+    ctx.odsNabor.close();
+    ctx.odsNabor.open();
+    paint();
+    r[QStringLiteral("grid_reopen_ms")] = ms(msSince(t));
+
+    grid.setAttached(false);
+    paint();
+    t.restart();
+    ctx.odsNabor.close();
+    ctx.odsNabor.open();
+    r[QStringLiteral("reopen_bare_ms")] = ms(msSince(t));
+    grid.setDataset(nullptr);
+
+    progress(QStringLiteral("grid: %1 rows (%2 in view), open %3 ms, scroll worst %4 ms of %5 ms, re-open %6 ms (%7 ms detached)")
+                 .arg(rows)
+                 .arg(shown)
+                 .arg(r[QStringLiteral("grid_open_ms")], r[QStringLiteral("grid_scroll_max_ms")], r[QStringLiteral("grid_scroll_ms")],
+                      r[QStringLiteral("grid_reopen_ms")], r[QStringLiteral("reopen_bare_ms")]));
+}
+
 int runOne(const QString& backend, int n, int phaseLimit, const QString& logPath, bool analyzeAll)
 {
     QTemporaryDir dir;
@@ -345,6 +451,7 @@ int runOne(const QString& backend, int n, int phaseLimit, const QString& logPath
         progress(QStringLiteral("%1: %2 s").arg(QLatin1String(phase), r[key]));
     };
     timed("collection", QStringLiteral("collection"), [&] { CollectionAction::bNaborClick(ctx); });
+    timed("grid", QStringLiteral("grid"), [&] { gridPhase(ctx, r); });
     r[QStringLiteral("anal")] = QString::number(scalar(s, QStringLiteral("SELECT COUNT(*) FROM REK2_ANAL")));
     r[QStringLiteral("zbir")] = QString::number(scalar(s, QStringLiteral("SELECT COUNT(*) FROM REK2_ZBIR")));
     timed("rebuild", QStringLiteral("rebuild"), [&] { SummaryRebuild::speedButton2Click(ctx); });
@@ -416,8 +523,9 @@ QString ratio(double a, double b) { return a < 0 || b <= 0 ? QStringLiteral("-")
 void printTable(const QList<Run>& runs)
 {
     out() << "\n| backend | N | load s | collection s | insert floor s | ratio | \"?\" s | ratio | XML+history s"
-             " | floor (xml+insert) s | ratio | peak MB | records / files |\n"
-          << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+             " | floor (xml+insert) s | ratio | peak MB | records / files | grid rows | grid open ms"
+             " | scroll worst ms | scroll total ms | re-open ms | re-open detached ms |\n"
+          << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|---:|---:|---:|---:|---:|---:|\n";
     for (const Run& r : runs) {
         const double fi = r.get("floor_insert");
         const double fx = r.has("floor_xml") && fi >= 0 ? r.get("floor_xml") + fi : -1;
@@ -430,7 +538,13 @@ void printTable(const QList<Run>& runs)
                           + QStringLiteral(" zbir, ") + r.v.value(QStringLiteral("hist")) + QStringLiteral(" hst / ")
                           + r.v.value(QStringLiteral("files"))
                                 : QString())
-              << (r.note.isEmpty() ? QString() : QStringLiteral(" ") + r.note) << " |\n";
+              << (r.note.isEmpty() ? QString() : QStringLiteral(" ") + r.note) << " | "
+              << r.v.value(QStringLiteral("grid_rows"), QStringLiteral("-")) << " | "
+              << r.v.value(QStringLiteral("grid_open_ms"), QStringLiteral("-")) << " | "
+              << r.v.value(QStringLiteral("grid_scroll_max_ms"), QStringLiteral("-")) << " | "
+              << r.v.value(QStringLiteral("grid_scroll_ms"), QStringLiteral("-")) << " | "
+              << r.v.value(QStringLiteral("grid_reopen_ms"), QStringLiteral("-")) << " | "
+              << r.v.value(QStringLiteral("reopen_bare_ms"), QStringLiteral("-")) << " |\n";
     }
     // Growth from 10,000 to 100,000 payouts (linear work grows tenfold).
     QStringList growth;
@@ -446,7 +560,8 @@ void printTable(const QList<Run>& runs)
         if (!small || !large)
             continue;
         QStringList parts;
-        for (const char* k : {"collection", "rebuild", "xml", "floor_insert", "floor_xml", "maxrss_kb"})
+        for (const char* k : {"collection", "rebuild", "xml", "floor_insert", "floor_xml", "maxrss_kb", "grid_open_ms",
+                             "grid_scroll_max_ms", "grid_reopen_ms"})
             parts << QStringLiteral("%1 %2").arg(QLatin1String(k), ratio(large->get(k), small->get(k)));
         growth << QStringLiteral("- %1, 10k -> 100k: %2").arg(b, parts.join(QStringLiteral(", ")));
     }
@@ -459,7 +574,16 @@ void printTable(const QList<Run>& runs)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // A run of its own (--one) shows the grid and needs a GUI application; without a
+    // display it paints on the offscreen platform.
+    bool one = false;
+    for (int i = 1; i < argc; ++i)
+        one = one || qstrcmp(argv[i], "--one") == 0;
+    if (one && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application =
+        one ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication& app = *application;
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Times the daily run at large sizes."));
     parser.addHelpOption();
