@@ -99,6 +99,13 @@ void requireOneTaxEvent(RekContext& ctx)
     throw Error(QStringLiteral("ORA-01427: single-row subquery returns more than one row"));
 }
 
+void refreshStatistics(RekContext& ctx)
+{
+    const QString sql = ctx.session.refreshStatistics({QStringLiteral("REK2_DOG"), QStringLiteral("REK2_ANAL")});
+    if (!sql.isEmpty())
+        ctx.debugMessage(kPrefix + sql);
+}
+
 class CollectionLock {
 public:
     explicit CollectionLock(RekContext& ctx)
@@ -171,6 +178,7 @@ void CollectionAction::bNaborClick(RekContext& ctx)
                           true);
         });
 
+        refreshStatistics(ctx);
         CollectionLists::reReadPeriod(ctx);
         ctx.debugMessage(kPrefix + QStringLiteral("3. SELECT FROM REK2_ANAL (count=")
                          + QString::number(ctx.odsNaborREK2.recordCount()) + u')');
@@ -180,6 +188,7 @@ void CollectionAction::bNaborClick(RekContext& ctx)
         if (ctx.odsNaborREK2.recordCount() > 0) {
             const QString ids = SummaryRebuild::nafilajZbirni(ctx, ctx.odsNaborREK2);
             linkUpdate(ctx, ids);
+            refreshStatistics(ctx);
             if (ctx.attachSummaryGrid)
                 ctx.attachSummaryGrid(true);
             if (!ids.isEmpty()) {

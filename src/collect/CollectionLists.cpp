@@ -171,16 +171,21 @@ void CollectionLists::refreshAnalytic(RekContext& ctx, qint64 zbirId, bool withZ
     db::Dataset& a = ctx.odsNabor;
     a.close();
     a.clearSql();
+    // The rate of the record's income type in its issuer's country on the payout day. The
+    // coupon's income type and issuer country are joined once (coupon, security and issuer are
+    // each unique) rather than looked up by two subqueries per row, and the records still
+    // without a file are found through the link index: PostgreSQL otherwise plans a scan of
+    // the issuers or of the event links for every record of the list.
     a.addSqlLine(QStringLiteral(" select A.*, (SELECT D.STOPNJA FROM DVK_STP D "));
     a.addSqlLine(QStringLiteral(" WHERE D.DAN = (SELECT MAX(DAN) FROM DVK_STP WHERE DAN <= A.DATUM_IZP_DIV AND TIP = D.Tip AND SFDRZ = D.SfDrz) "));
-    a.addSqlLine(QStringLiteral(" AND D.TIP = (SELECT K.SfObr FROM KPN K JOIN SFVP S ON S.SfVp = K.SfVp JOIN OSB O ON O.SfOsb = S.SfOsbIzd WHERE K.SfKpn = A.SfKpn) "));
-    a.addSqlLine(QStringLiteral(" AND SFDRZ = (SELECT O.SfDrz FROM KPN K JOIN SFVP S ON S.SfVp = K.SfVp JOIN OSB O ON O.SfOsb = S.SfOsbIzd WHERE K.SfKpn = A.SfKpn)) as Stopnja, A.ROWID FROM REK2_ANAL A "));
-    a.addSqlLine(QStringLiteral(" WHERE ((DATUM_IZP_DIV>=:DatumOd AND DATUM_IZP_DIV<=:DatumDo AND ((DATUM_PLC_DVK IS NULL OR (DATUM_IZP_DIV=DATUM_PLC_DVK)))) "));
-    a.addSqlLine(QStringLiteral(" OR (DATUM_PLC_DVK>=:DatumOd AND DATUM_PLC_DVK<=:DatumDo)) "));
-    a.addSqlLine(QStringLiteral(" AND ((ID_REK2_ANAL IN (select ID_REK2_ANAL FROM REK2_dog where XML_FILE is null)) OR NOT EXISTS(select ID_REK2_ANAL FROM REK2_dog where ID_REK2_ANAL=A.ID_REK2_ANAL)) "));
+    a.addSqlLine(QStringLiteral(" AND D.TIP = KI.SfObr AND D.SFDRZ = KI.SfDrz) as Stopnja, A.ROWID FROM REK2_ANAL A "));
+    a.addSqlLine(QStringLiteral(" LEFT JOIN (SELECT K.SfKpn AS SfKpn, K.SfObr AS SfObr, O.SfDrz AS SfDrz FROM KPN K JOIN SFVP S ON S.SfVp = K.SfVp JOIN OSB O ON O.SfOsb = S.SfOsbIzd) KI ON KI.SfKpn = A.SfKpn "));
+    a.addSqlLine(QStringLiteral(" WHERE ((A.DATUM_IZP_DIV>=:DatumOd AND A.DATUM_IZP_DIV<=:DatumDo AND ((A.DATUM_PLC_DVK IS NULL OR (A.DATUM_IZP_DIV=A.DATUM_PLC_DVK)))) "));
+    a.addSqlLine(QStringLiteral(" OR (A.DATUM_PLC_DVK>=:DatumOd AND A.DATUM_PLC_DVK<=:DatumDo)) "));
+    a.addSqlLine(QStringLiteral(" AND (EXISTS(select R.ID_REK2_ANAL FROM REK2_dog R where R.ID_REK2_ANAL=A.ID_REK2_ANAL AND R.XML_FILE is null) OR NOT EXISTS(select R.ID_REK2_ANAL FROM REK2_dog R where R.ID_REK2_ANAL=A.ID_REK2_ANAL)) "));
     if (withZbirClause || zbirId != 0)
-        a.addSqlLine(QStringLiteral(" AND ID_REK2_ZBIR=") + QString::number(zbirId));
-    a.addSqlLine(QStringLiteral(" ORDER BY SIF_VRSTE_DOH, DATUM_IZP_DIV, DATUM_PLC_DVK "));
+        a.addSqlLine(QStringLiteral(" AND A.ID_REK2_ZBIR=") + QString::number(zbirId));
+    a.addSqlLine(QStringLiteral(" ORDER BY A.SIF_VRSTE_DOH, A.DATUM_IZP_DIV, A.DATUM_PLC_DVK "));
     bindPeriod(ctx, a);
     a.open();
 }

@@ -83,7 +83,21 @@ void Session::logon(bool createMissing)
     } else {
         QSqlQuery q(db);
         q.exec(QStringLiteral("SET client_min_messages = warning"));
+        // The statements here are short or run once a day: compiling them to machine code
+        // (chosen by cost, so for every statement over a large list) took longer than running them.
+        q.exec(QStringLiteral("SET jit = off"));
     }
+}
+
+QString Session::refreshStatistics(const QStringList& tables)
+{
+    if (backend() != Backend::Postgres || tables.isEmpty())
+        return {};
+    const QString sql = QStringLiteral("ANALYZE ") + tables.join(QStringLiteral(", "));
+    QSqlQuery q(database());
+    if (!q.exec(sql))
+        throw Error(errorText(q.lastError()));
+    return sql;
 }
 
 void Session::logoff()

@@ -3,6 +3,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 namespace rek2::db {
 
@@ -42,6 +43,10 @@ public:
 
     // Runs one statement (Oracle text) with named binds; returns rows processed.
     int execute(const QString& oracleSql, const QVariantHash& binds = {});
+    // After a bulk change of the tables: the server plans the next statements from their
+    // new size and values (a table it last saw empty would be scanned once per row). Returns
+    // the statement run, empty where the database keeps no statistics to refresh.
+    QString refreshStatistics(const QStringList& tables);
 
     static bool isPostgresName(const QString& database);
 
