@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the program and the tests need; only what is missing.
 set -euo pipefail
 packages=(build-essential cmake pkg-config git
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6charts6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev libgl-dev
   libxml2-dev libsqlite3-dev sqlite3 postgresql)
 missing=()
 for p in "${packages[@]}"; do
