@@ -109,7 +109,10 @@ QString selectionTemplate(bool brutoDiv)
       << QStringLiteral("  FROM DOG D WHERE D.DAN >= :DatumOd AND D.Dan <= :DatumDo AND D.SfPDG IN ('=','@')) D\n") + joins
       << QStringLiteral(" WHERE ") + personFilter + QStringLiteral(" %OSB.SFDRZ%") + obrVlt
       << QStringLiteral(") X")
-      << QStringLiteral("WHERE NOT EXISTS (SELECT R2.ID_DOG FROM REK2_DOG R2 WHERE R2.ID_DOG = X.IDDOG AND R2.DAVCNI_ODTEGLJAJ = X.DAVCNI_ODTEGLJAJ)");
+      << QStringLiteral("WHERE NOT EXISTS (SELECT R2.ID_DOG FROM REK2_DOG R2 WHERE R2.ID_DOG = X.IDDOG AND R2.DAVCNI_ODTEGLJAJ = X.DAVCNI_ODTEGLJAJ)")
+      // Sorted, the selection is complete before the first row is inserted: a server that
+      // checked each row against the table while inserting would re-read its own new rows.
+      << QStringLiteral("ORDER BY X.IDDOG, X.DAVCNI_ODTEGLJAJ");
     return l.join(u'\n');
 }
 
@@ -165,7 +168,7 @@ QString analyticInsertTemplate(bool brutoDiv)
     QStringList l;
     l << QStringLiteral("INSERT INTO REK2_ANAL (ID_REK2_ANAL, ID_REK2_ZBIR, DURS_ID_DOK, DVS, IDENT_ST, NAZIV, REZ, DRZ, UGO_MED_POG, SIF_SFDOH, BRUTO, DAV_ODT_OBR, DAV_ODT_PLC, DAV_ODT_ODB_TUJ, SIF_VRSTE_DOH, DATUM_IZP_DIV, DATUM_PLC_DVK, STATUS, SFKPN, SFVP, IME, PRIIMEK")
              + (brutoDiv ? QString() : QStringLiteral(", ZNIZANASTOPNJA")) + u')'
-      << QStringLiteral("select ID_REK2_ANAL_SEQ.NEXTVAL as IdAnal, A.* FROM (")
+      << QStringLiteral("select ID_REK2_ANAL_SEQ.NEXTVAL as IdAnal, A.* FROM (SELECT A.* FROM (")
       << QStringLiteral("SELECT 0 as IdZbir, '0' as Id, B.DVS, B.IdentSt, B.OsbNzv, B.Rezident, B.SFDRZBNK, B.ugodMedPog, B.OznDog,")
       << QStringLiteral(" ROUND(SUM(B.BrutoZnesekDividende), 2) as Bruto, SUM(B.Dav_Odt) as DavOdt, SUM(B.Dav_Odt2) as DavOdt2,")
       << QStringLiteral(" CASE") + (brutoDiv ? QString() : QStringLiteral(" WHEN NVL(B.SfDrzIzd, 'X') = 'S' THEN 0"))
@@ -195,7 +198,9 @@ QString analyticInsertTemplate(bool brutoDiv)
       << QStringLiteral("GROUP BY B.DVS, B.IdentSt, B.OsbNzv, B.OsbIme, B.OsbPriimek, B.Rezident, B.SFDRZBNK, B.ugodMedPog, B.OznDog, B.VrsDoh, B.Dan, B.DanDavOdt, B.Status, B.SFKpn, B.SFVP")
              + (brutoDiv ? QString() : QStringLiteral(", B.ZnizanaStopnja, B.SfDrzIzd"))
       << QStringLiteral(") A")
-      << duplicateTest();
+      << duplicateTest()
+      // Sorted, the new records are all known before the first is inserted (see the selection).
+      << QStringLiteral("ORDER BY A.Dan, A.DanDavOdt, A.SFKpn, A.DVS, A.OsbNzv) A");
     return l.join(u'\n');
 }
 
