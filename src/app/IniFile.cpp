@@ -118,19 +118,9 @@ QStringList IniFile::readLines(QString* lineEnd) const
 
 std::optional<QString> IniFile::find(const QString& section, const QString& key) const
 {
-    bool inSection = false;
-    bool seenSection = false;
-    for (const QString& line : readLines()) {
-        const Parsed p = parse(line);
-        if (p.kind == Parsed::Section) {
-            if (inSection)
-                return std::nullopt; // only the first section of that name counts
-            inSection = !seenSection && sameName(p.name, section);
-            seenSection = seenSection || inSection;
-        } else if (inSection && p.kind == Parsed::Entry && sameName(p.name, key)) {
-            return p.value;
-        }
-    }
+    for (const auto& [name, value] : entries(section))
+        if (sameName(name, key))
+            return value;
     return std::nullopt;
 }
 

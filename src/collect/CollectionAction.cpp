@@ -19,6 +19,14 @@ void logSetting(RekContext& ctx, const char* name, bool value)
     ctx.debugMessage(kPrefix + QString::fromLatin1(name) + (value ? QStringLiteral("=true)") : QStringLiteral("=false)")));
 }
 
+// "<label><count>)", then the statement as it ran.
+void logStatement(RekContext& ctx, const QString& label, qsizetype count, const QString& text)
+{
+    ctx.debugMessage(kPrefix + label + QString::number(count) + u')');
+    ctx.debugMessage(QStringLiteral("SQL:"));
+    ctx.debugMessage(text);
+}
+
 int executeLogged(RekContext& ctx, const QString& sql, const QString& label, bool withPeriod)
 {
     db::Query q(ctx.session);
@@ -29,9 +37,7 @@ int executeLogged(RekContext& ctx, const QString& sql, const QString& label, boo
     }
     q.execute();
     const int n = q.rowsProcessed();
-    ctx.debugMessage(kPrefix + label + QString::number(n) + u')');
-    ctx.debugMessage(QStringLiteral("SQL:"));
-    ctx.debugMessage(withPeriod ? q.textWithValues() : sql);
+    logStatement(ctx, label, n, withPeriod ? q.textWithValues() : sql);
     return n;
 }
 
@@ -90,9 +96,7 @@ void requireOneTaxEvent(RekContext& ctx)
     while (q.next())
         ids << qRound64(q.value(0).toDouble());
     q.close();
-    ctx.debugMessage(kPrefix + QStringLiteral("2.2. SELECT FROM DOGLNK (count=") + QString::number(ids.size()) + u')');
-    ctx.debugMessage(QStringLiteral("SQL:"));
-    ctx.debugMessage(q.sql());
+    logStatement(ctx, QStringLiteral("2.2. SELECT FROM DOGLNK (count="), ids.size(), q.sql());
     if (ids.isEmpty())
         return;
     ctx.messages.message(QStringLiteral("IdDog = ") + QString::number(ids.first()));
@@ -180,10 +184,8 @@ void CollectionAction::bNaborClick(RekContext& ctx)
 
         refreshStatistics(ctx);
         CollectionLists::reReadPeriod(ctx);
-        ctx.debugMessage(kPrefix + QStringLiteral("3. SELECT FROM REK2_ANAL (count=")
-                         + QString::number(ctx.odsNaborREK2.recordCount()) + u')');
-        ctx.debugMessage(QStringLiteral("SQL:"));
-        ctx.debugMessage(ctx.odsNaborREK2.sql());
+        logStatement(ctx, QStringLiteral("3. SELECT FROM REK2_ANAL (count="), ctx.odsNaborREK2.recordCount(),
+                     ctx.odsNaborREK2.sql());
 
         if (ctx.odsNaborREK2.recordCount() > 0) {
             const QString ids = SummaryRebuild::nafilajZbirni(ctx, ctx.odsNaborREK2);
